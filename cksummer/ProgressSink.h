@@ -1,0 +1,14 @@
+// Where the checksum engine reports how far it has read into a file (the window's meter).
+#pragma once
+
+namespace kelvane {
+
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  // Position 0 to 100; a larger value shows a full bar. Must show at once: no events are pumped
+  // while a file is read.
+  virtual void SetPosition(int position) = 0;
+};
+
+}  // namespace kelvane

@@ -1,0 +1,18 @@
+// What the main window owns beyond its widgets: the project and the flags the runs share.
+#pragma once
+
+#include <string>
+
+#include "project/Project.h"
+
+namespace kelvane {
+
+struct Session {
+  Project project;
+  bool StopRequested = false;   // a long run is to stop at its next poll
+  bool CheckPerformed = false;  // the last verification run finished at least one entry
+  std::string CheckRoot;        // folder of the last verification run, start of the next pick
+  std::string TrayDevice;       // optical drive device; empty: /dev/cdrom, else /dev/sr0
+};
+
+}  // namespace kelvane

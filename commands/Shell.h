@@ -1,0 +1,47 @@
+// How the commands see the window: everything modal, environmental or on screen that is not the
+// project model itself. Tfrm implements it with Qt; tests implement it with a scripted fake.
+#pragma once
+
+#include <string>
+
+#include "cksummer/ProgressSink.h"
+
+namespace kelvane {
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+
+  // Handles every pending window event (clicks included, which may run other handlers nested
+  // in the caller), then returns.
+  virtual void PumpEvents() = 0;
+
+  // A plain box with an OK button and the caption "Kelvane".
+  virtual void ShowMessage(const std::string& text) = 0;
+  // A Yes/No box without icon, Yes the default; true for Yes.
+  virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+
+  // The folder picker: folderName is the folder offered at the start and, on true, the one chosen.
+  virtual bool PickFolder(std::string& folderName, const std::string& prompt, int helpContext) = 0;
+  // The project file dialogs: fileName is the initial name and, on true, the chosen full path.
+  virtual bool ExecuteOpenDialog(std::string& fileName) = 0;
+  virtual bool ExecuteSaveDialog(std::string& fileName) = 0;
+
+  // Whether the file system that holds path is mounted from an optical drive.
+  virtual bool IsCdromDrive(const std::string& path) = 0;
+
+  // Programmatic clicks: they run the buttons' handlers exactly as a user's click does.
+  virtual void ClickEject() = 0;
+  virtual void ClickCheck() = 0;
+
+  virtual bool AutoEjectTicked() = 0;
+  virtual void SetAutoEject(bool ticked) = 0;
+
+  // Enables or disables together exactly New, Open, Save, CHECK, Reset and Clear.
+  virtual void SetButtonsEnabled(bool enabled) = 0;
+
+  // The progress bar `meter`.
+  virtual ProgressSink& Meter() = 0;
+};
+
+}  // namespace kelvane

@@ -1,0 +1,89 @@
+// The project model: list entries with their check states, the parallel Values, the project
+// file path and the texts of the labels that show them. Window-free; the window observes it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelvane {
+
+enum class TCheckState { cbUnchecked, cbChecked, cbGrayed };
+
+// The labels of the main window whose texts the model holds.
+enum class TLabel { ini, ChkSrc, ChkDst, S17, Status1, Status2, Status3 };
+
+// Told of every change that a view must show. Values are not shown, so they send nothing.
+class ProjectObserver {
+ public:
+  virtual ~ProjectObserver() = default;
+  virtual void EntriesReset() = 0;                      // the whole list was replaced or cleared
+  virtual void EntriesInserted(int first, int count) = 0;  // appended at the end
+  virtual void EntryDeleted(int index) = 0;
+  virtual void StateChanged(int index) = 0;
+  virtual void LabelChanged(TLabel label) = 0;
+};
+
+class Project {
+ public:
+  Project();
+
+  // --- list entries (the items of CheckList) ---
+  int Count() const { return static_cast<int>(entries_.size()); }
+  const std::string& Entry(int index) const;
+  void AppendEntry(std::string text, TCheckState state = TCheckState::cbUnchecked);
+  void AppendEntries(std::vector<std::string> texts);  // all unchecked
+  void DeleteEntry(int index);
+  void ClearEntries();
+  TCheckState State(int index) const;
+  void SetState(int index, TCheckState state);
+  bool IsChecked(int index) const { return State(index) == TCheckState::cbChecked; }
+
+  // --- Values: one 17-character value entry per list entry ---
+  const std::vector<std::string>& Values() const { return values_; }
+  int ValueCount() const { return static_cast<int>(values_.size()); }
+  const std::string& Value(int index) const;  // ListIndexError past the end
+  void AppendValue(std::string valueEntry);
+  void DeleteValue(int index);
+  void ClearValues();
+  std::string StoredCRC32(int index) const;       // characters 1 to 8
+  std::string StoredCheckSum19(int index) const;  // characters 9 to 16
+  char Flag(int index) const;                     // character 17 ('\0' if missing)
+  std::string FlagText(int index) const;          // the flag as a text, empty if missing
+  // The selection flag follows a check state: unchecked gives "0", checked or grayed "1". A flag
+  // that already agrees is not rewritten.
+  void SetFlag(int index, TCheckState state);
+
+  // Replaces list, states and Values at once (used when a whole project file has been read).
+  void Replace(std::vector<std::string> entries, std::vector<std::string> values);
+
+  // Empties the list entries and Values.
+  void Clear();
+
+  // Every entry whose flag is "1" becomes checked, every other checked entry unchecked; entries
+  // that already agree are not touched, so a grayed entry with flag "0" stays grayed.
+  void SyncChecksFromValues();
+
+  // --- the project file path ---
+  const std::string& ConfigPath() const { return configPath_; }
+  // A name without any "/" is placed in the home folder; ini then shows the result.
+  void SetConfigPath(const std::string& path);
+
+  // --- label texts ---
+  const std::string& Text(TLabel label) const;
+  void SetText(TLabel label, std::string text);
+
+  void SetObserver(ProjectObserver* observer) { observer_ = observer; }
+
+ private:
+  void CheckIndex(int index, std::size_t size) const;
+
+  std::vector<std::string> entries_;
+  std::vector<TCheckState> states_;
+  std::vector<std::string> values_;
+  std::string configPath_;
+  std::string texts_[7];
+  ProjectObserver* observer_ = nullptr;
+};
+
+}  // namespace kelvane
