@@ -20,7 +20,9 @@ void CheckListTheClickCheck(Session& session, int index) {
   p.SetText(TLabel::S17, p.FlagText(index));
 }
 
-void StopClick(Session& session) { session.StopRequested = true; }
+void StopClick(Session& session) {
+  session.StopRequested = true;
+}
 
 void clearClick(Session& session) {
   session.project.Clear();
@@ -31,10 +33,10 @@ void clearClick(Session& session) {
 void resetClick(Session& session) {
   Project& p = session.project;
   if (p.Count() != p.ValueCount())
-    throw std::runtime_error("ListFile invalid.\r\rChkList item count\t :" +
-                             std::to_string(p.Count()) + "\r" + "Values item count\t :" +
-                             std::to_string(p.ValueCount()) + "\r\r" +
-                             "Create new list first, please");
+    throw std::runtime_error(
+        "ListFile invalid.\r\rChkList item count\t :" + std::to_string(p.Count()) + "\r" +
+        "Values item count\t :" + std::to_string(p.ValueCount()) + "\r\r" +
+        "Create new list first, please");
   p.SyncChecksFromValues();
   for (int i = 0; i < p.Count(); ++i)
     if (p.State(i) == TCheckState::cbGrayed) p.SetState(i, TCheckState::cbUnchecked);

@@ -70,22 +70,30 @@ const std::string& Project::Value(int index) const {
   return values_[index];
 }
 
-void Project::AppendValue(std::string valueEntry) { values_.push_back(std::move(valueEntry)); }
+void Project::AppendValue(std::string valueEntry) {
+  values_.push_back(std::move(valueEntry));
+}
 
 void Project::DeleteValue(int index) {
   CheckIndex(index, values_.size());
   values_.erase(values_.begin() + index);
 }
 
-void Project::ClearValues() { values_.clear(); }
+void Project::ClearValues() {
+  values_.clear();
+}
 
-std::string Project::StoredCRC32(int index) const { return StoredCRC32Text(Value(index)); }
+std::string Project::StoredCRC32(int index) const {
+  return StoredCRC32Text(Value(index));
+}
 
 std::string Project::StoredCheckSum19(int index) const {
   return StoredCheckSum19Text(Value(index));
 }
 
-char Project::Flag(int index) const { return FlagOf(Value(index)); }
+char Project::Flag(int index) const {
+  return FlagOf(Value(index));
+}
 
 std::string Project::FlagText(int index) const {
   const char flag = Flag(index);
@@ -128,7 +136,9 @@ void Project::SetConfigPath(const std::string& path) {
   SetText(TLabel::ini, configPath_);
 }
 
-const std::string& Project::Text(TLabel label) const { return texts_[static_cast<int>(label)]; }
+const std::string& Project::Text(TLabel label) const {
+  return texts_[static_cast<int>(label)];
+}
 
 void Project::SetText(TLabel label, std::string text) {
   std::string& slot = texts_[static_cast<int>(label)];

@@ -17,7 +17,7 @@ enum class TLabel { ini, ChkSrc, ChkDst, S17, Status1, Status2, Status3 };
 class ProjectObserver {
  public:
   virtual ~ProjectObserver() = default;
-  virtual void EntriesReset() = 0;                      // the whole list was replaced or cleared
+  virtual void EntriesReset() = 0;                         // the whole list was replaced or cleared
   virtual void EntriesInserted(int first, int count) = 0;  // appended at the end
   virtual void EntryDeleted(int index) = 0;
   virtual void StateChanged(int index) = 0;

@@ -1,4 +1,5 @@
-// The 17-character value entry: CRC-32 and CheckSum19 as 8 upper-case hex digits each, then the flag.
+// The 17-character value entry: CRC-32 and CheckSum19 as 8 upper-case hex digits each, then the
+// flag.
 #pragma once
 
 #include <cstdint>

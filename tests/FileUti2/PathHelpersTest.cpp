@@ -1,0 +1,64 @@
+// RemoveTrailingBackslash, FolderExists and GetWindowsDir.
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include "FileUti2/PathHelpers.h"
+#include "support/TempDir.h"
+
+namespace kelvane {
+namespace {
+
+struct TrailingCase {
+  const char* name;
+  const char* in;
+  const char* out;
+};
+
+class RemoveTrailingBackslashTest : public ::testing::TestWithParam<TrailingCase> {};
+
+TEST_P(RemoveTrailingBackslashTest, RemovesOneSeparatorExceptFromRoots) {
+  EXPECT_EQ(RemoveTrailingBackslash(GetParam().in), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RemoveTrailingBackslashTest,
+    ::testing::Values(
+        TrailingCase{"Empty", "", ""}, TrailingCase{"LoneBackslash", "\\", "\\"},
+        TrailingCase{"LoneSlash", "/", "/"}, TrailingCase{"DriveNoSep", "C:", "C:"},
+        TrailingCase{"DriveRoot", "C:\\", "C:\\"}, TrailingCase{"DriveRootLower", "c:\\", "c:\\"},
+        TrailingCase{"DriveRootSlash", "C:/", "C:/"}, TrailingCase{"DigitIsNoDrive", "1:\\", "1:"},
+        TrailingCase{"Folder", "C:\\DATA\\", "C:\\DATA"},
+        TrailingCase{"OnlyOneRemoved", "C:\\DATA\\\\", "C:\\DATA\\"},
+        TrailingCase{"UncShare", "\\\\SERVER\\SHARE\\", "\\\\SERVER\\SHARE"},
+        TrailingCase{"LinuxFolder", "/media/cdrom/", "/media/cdrom"},
+        TrailingCase{"LinuxTwoSlashes", "/data//", "/data/"},
+        TrailingCase{"NoSeparator", "/data", "/data"}, TrailingCase{"DoubleSlashOnly", "//", "/"},
+        TrailingCase{"NonAsciiName", "/d\xc3\xa9j\xc3\xa0/", "/d\xc3\xa9j\xc3\xa0"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FolderExistsTest, TrueOnlyForExistingDirectories) {
+  test::TempDir dir;
+  const std::string file = dir.Write("file.txt", "x");
+  const std::string folder = dir.MakeDir("sub");
+  EXPECT_FALSE(FolderExists(""));
+  EXPECT_FALSE(FolderExists(dir / "missing"));
+  EXPECT_FALSE(FolderExists(file));
+  EXPECT_TRUE(FolderExists("/"));
+  EXPECT_TRUE(FolderExists(folder));
+  EXPECT_TRUE(FolderExists(folder + "/"));
+}
+
+TEST(GetWindowsDirTest, IsTheHomeFolderFromThePasswordDatabaseWithoutTrailingSlash) {
+  const passwd* entry = getpwuid(getuid());
+  ASSERT_NE(entry, nullptr);
+  std::string expected = entry->pw_dir;
+  while (!expected.empty() && expected.back() == '/') expected.pop_back();
+  const std::string saved = getenv("HOME") ? getenv("HOME") : "";
+  setenv("HOME", "/nowhere/else", 1);  // the environment must not matter
+  EXPECT_EQ(GetWindowsDir(), expected);
+  setenv("HOME", saved.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace kelvane
