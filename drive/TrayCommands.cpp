@@ -1,0 +1,56 @@
+// ejectClick, loadClick and MciNotify.
+#include "drive/TrayCommands.h"
+
+#include <cstdio>
+#include <string>
+
+#include "drive/Tray.h"
+
+namespace kelvane {
+
+namespace {
+
+// "Error no: " and the number as 8 upper-case hex digits, a lone carriage return, the text.
+void ShowTrayError(Shell& shell, const TrayError& error) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%08X", static_cast<unsigned>(error.code));
+  shell.ShowMessage(std::string("Error no: ") + number + "\r" + error.what());
+}
+
+// The stop comes first: the move blocks until the drive answers, and a run that pumped this click
+// must find the flag set at its next poll whether or not the tray moved.
+bool MoveTrayReporting(Session& session, Shell& shell, TTrayMove move) {
+  session.StopRequested = true;
+  try {
+    MoveTray(TrayCandidates(session.TrayDevice), move);
+    return true;
+  } catch (const TrayError& error) {
+    ShowTrayError(shell, error);
+    return false;
+  }
+}
+
+}  // namespace
+
+void ejectClick(Session& session, Shell& shell) {
+  MoveTrayReporting(session, shell, TTrayMove::tmOpen);
+}
+
+void loadClick(Session& session, Shell& shell) {
+  if (!MoveTrayReporting(session, shell, TTrayMove::tmClose)) return;
+  // Whether closing the tray should itself start the next run, as a success notification does,
+  // is undecided; until it is, the test is made and its result deliberately left unused.
+  if (session.CheckPerformed) {
+    [[maybe_unused]] const bool autoEject = shell.AutoEjectTicked();
+  }
+}
+
+void MciNotify(Session& session, Shell& shell, int wParam) {
+  if (wParam != mnSuccessful) return;
+  if (session.CheckPerformed && shell.AutoEjectTicked())
+    shell.ClickCheck();
+  else
+    shell.SetAutoEject(false);
+}
+
+}  // namespace kelvane
