@@ -23,6 +23,8 @@ QString PathToQString(const std::string& path) {
   return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
-std::string QStringToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string QStringToPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
 
 }  // namespace kelvane

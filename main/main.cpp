@@ -1,8 +1,13 @@
-// Starts Kelvane.
-#include <QApplication>
+// Starts Kelvane: the application, the main window, the message loop.
+#include <QIcon>
+
+#include "main/KelvaneApplication.h"
+#include "main/Tfrm.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("Kelvane");
-  return 0;
+  kelvane::KelvaneApplication app(argc, argv);
+  kelvane::Tfrm frm;  // outlives the loop: a run closed by QUIT returns through it
+  QApplication::setWindowIcon(QIcon(":/kelvane/kelvane.png"));
+  frm.show();
+  return app.exec();
 }

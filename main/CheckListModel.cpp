@@ -1,0 +1,100 @@
+// The CheckList model over the project: texts, three-state check marks, a fixed item height.
+#include "main/CheckListModel.h"
+
+#include <QSize>
+#include <utility>
+
+#include "main/DisplayText.h"
+
+namespace kelvane {
+namespace {
+
+constexpr int kItemHeight = 13;
+
+Qt::CheckState ToQt(TCheckState state) {
+  switch (state) {
+    case TCheckState::cbChecked:
+      return Qt::Checked;
+    case TCheckState::cbGrayed:
+      return Qt::PartiallyChecked;
+    case TCheckState::cbUnchecked:
+      break;
+  }
+  return Qt::Unchecked;
+}
+
+TCheckState FromQt(int state) {
+  if (state == Qt::Checked) return TCheckState::cbChecked;
+  if (state == Qt::PartiallyChecked) return TCheckState::cbGrayed;
+  return TCheckState::cbUnchecked;
+}
+
+}  // namespace
+
+CheckListModel::CheckListModel(Project& project, std::function<void(int)> onToggled,
+                               QObject* parent)
+    : QAbstractListModel(parent),
+      project_(project),
+      onToggled_(std::move(onToggled)),
+      rows_(project.Count()) {}
+
+bool CheckListModel::Valid(const QModelIndex& index) const {
+  return index.isValid() && index.row() < rows_ && index.row() < project_.Count();
+}
+
+int CheckListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows_;
+}
+
+QVariant CheckListModel::data(const QModelIndex& index, int role) const {
+  if (!Valid(index)) return {};
+  switch (role) {
+    case Qt::DisplayRole:
+      return PathToQString(project_.Entry(index.row()));
+    case Qt::CheckStateRole:
+      return ToQt(project_.State(index.row()));
+    case Qt::SizeHintRole:
+      // Width 0: items take the view's width, so the view never measures 100 000 texts.
+      return QSize(0, kItemHeight);
+    default:
+      return {};
+  }
+}
+
+Qt::ItemFlags CheckListModel::flags(const QModelIndex& index) const {
+  if (!Valid(index)) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+}
+
+bool CheckListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::CheckStateRole || !Valid(index)) return false;
+  // The state changes first; the handler then follows whatever state resulted.
+  project_.SetState(index.row(), FromQt(value.toInt()));
+  if (onToggled_) onToggled_(index.row());
+  return true;
+}
+
+void CheckListModel::EntriesReset() {
+  beginResetModel();
+  rows_ = project_.Count();
+  endResetModel();
+}
+
+void CheckListModel::EntriesInserted(int first, int count) {
+  beginInsertRows(QModelIndex(), first, first + count - 1);
+  rows_ += count;
+  endInsertRows();
+}
+
+void CheckListModel::EntryDeleted(int index) {
+  beginRemoveRows(QModelIndex(), index, index);
+  --rows_;
+  endRemoveRows();
+}
+
+void CheckListModel::StateChanged(int index) {
+  const QModelIndex changed = this->index(index);
+  emit dataChanged(changed, changed, {Qt::CheckStateRole});
+}
+
+}  // namespace kelvane

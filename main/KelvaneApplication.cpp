@@ -1,0 +1,29 @@
+// The application object and its default error display.
+#include "main/KelvaneApplication.h"
+
+#include <QStyleFactory>
+#include <exception>
+
+#include "main/MessageBoxes.h"
+
+namespace kelvane {
+
+KelvaneApplication::KelvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName("Kelvane");
+  setApplicationDisplayName("Kelvane");
+  // Fusion looks the same on every desktop, and honours the palettes the window sets.
+  setStyle(QStyleFactory::create("Fusion"));
+}
+
+bool KelvaneApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    ShowErrorBox(activeWindow(), error.what());
+  } catch (...) {
+    ShowErrorBox(activeWindow(), "Unknown error");
+  }
+  return false;
+}
+
+}  // namespace kelvane

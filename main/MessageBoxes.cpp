@@ -1,0 +1,43 @@
+// Message boxes built on QMessageBox with the system's own texts.
+#include "main/MessageBoxes.h"
+
+#include <QMessageBox>
+
+#include "main/DisplayText.h"
+
+namespace kelvane {
+namespace {
+
+// Plain text keeps tabs and never reads a "<" in a file name as markup.
+int RunBox(QWidget* parent, QMessageBox::Icon icon, const std::string& caption,
+           const std::string& text, QMessageBox::StandardButtons buttons,
+           QMessageBox::StandardButton defaultButton) {
+  QMessageBox box(icon, DisplayText(caption), DisplayText(text), buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(defaultButton);
+  box.setWindowModality(Qt::ApplicationModal);
+  return box.exec();
+}
+
+}  // namespace
+
+void ShowErrorBox(QWidget* parent, const std::string& message) {
+  RunBox(parent, QMessageBox::Critical, "Kelvane", message, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void ShowPlainBox(QWidget* parent, const std::string& text) {
+  RunBox(parent, QMessageBox::NoIcon, "Kelvane", text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool AskYesNoBox(QWidget* parent, const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::NoIcon, DisplayText(caption), DisplayText(text),
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setWindowModality(Qt::ApplicationModal);
+  // The question interrupts a long run: it must not hide behind another window.
+  box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,395 @@
+// The main window: layout, painting, resize rule, the Shell the commands run against, and the
+// handlers of every control.
+#include "main/Tfrm.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QIcon>
+#include <QListView>
+#include <QPainter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QScreen>
+#include <QToolButton>
+#include <exception>
+
+#include "commands/ListCommands.h"
+#include "main/CheckListModel.h"
+#include "main/DisplayText.h"
+#include "main/HelpViewer.h"
+#include "main/MessageBoxes.h"
+#include "main/PaintBackground.h"
+#include "main/TabLabel.h"
+
+// The pictures live in a static library: their resource must be registered by name, and that
+// cannot be done from inside a namespace.
+static void InitKelvaneResources() {
+  Q_INIT_RESOURCE(kelvane);
+}
+
+namespace kelvane {
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const QColor kYellow(255, 255, 0);
+const QColor kAqua(0, 255, 255);
+const QColor kLime(0, 255, 0);
+
+QFont Font(int pixelSize, bool bold) {
+  QFont font("DejaVu Sans");
+  font.setPixelSize(pixelSize);
+  font.setBold(bold);
+  return font;
+}
+
+}  // namespace
+
+Tfrm::Tfrm(QWidget* parent) : QWidget(parent) {
+  InitKelvaneResources();
+  setObjectName("frm");
+  setWindowTitle("Kelvane");
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, kNavy);
+  setPalette(colours);
+  CreateControls();
+  meterSink_ = std::make_unique<MeterSink>(meter);
+  helpStarter_ = [](const QString& program, const QStringList& arguments) {
+    // Whether the viewer started is not checked: HELP reports nothing.
+    QProcess::startDetached(program, arguments);
+  };
+  session_.project.SetObserver(this);
+  for (TLabel label : {TLabel::ini, TLabel::ChkSrc, TLabel::ChkDst, TLabel::S17, TLabel::Status1,
+                       TLabel::Status2, TLabel::Status3})
+    LabelChanged(label);
+  resize(460, 453);
+}
+
+Tfrm::~Tfrm() {
+  session_.project.SetObserver(nullptr);
+  // The list and its model go before the project they show.
+  delete CheckList;
+}
+
+TabLabel* Tfrm::MakeLabel(const char* name, int x, int y, const char* text, const char* hint,
+                          const QColor& colour, bool rightAligned) {
+  auto* label = new TabLabel(this, x, y, rightAligned);
+  label->setObjectName(name);
+  label->setFont(Font(11, true));
+  QPalette colours = label->palette();
+  colours.setColor(QPalette::WindowText, colour);
+  label->setPalette(colours);
+  label->setText(text);
+  if (hint) label->setToolTip(hint);
+  return label;
+}
+
+QToolButton* Tfrm::MakeButton(const char* name, QRect place, const char* text, const QColor& colour,
+                              const char* picture) {
+  auto* button = new QToolButton(this);
+  button->setObjectName(name);
+  button->setGeometry(place);
+  button->setText(text);
+  button->setFont(Font(16, true));
+  button->setAutoRaise(true);  // flat: the painted background shows through
+  button->setFocusPolicy(Qt::NoFocus);
+  QPalette colours = button->palette();
+  colours.setColor(QPalette::Active, QPalette::ButtonText, colour);
+  colours.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
+  colours.setColor(QPalette::Disabled, QPalette::ButtonText, colour.darker(250));
+  button->setPalette(colours);
+  if (picture) {
+    button->setIcon(QIcon(picture));
+    button->setIconSize(QSize(28, 28));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  } else {
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  }
+  return button;
+}
+
+void Tfrm::CreateControls() {
+  Bevel1 = new QFrame(this);
+  Bevel1->setObjectName("Bevel1");
+  Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  Bevel1->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+  const char* kConfigHint = "Current project configuration file";
+  const char* kSourceHint = "Source dir/path of current project";
+  TheLabel3 = MakeLabel("TheLabel3", 80, 4, "Config:", kConfigHint, kYellow);
+  ini = MakeLabel("ini", 128, 4, "configuration file", kConfigHint, kYellow);
+  Status3 = MakeLabel("Status3", 14, 15, "Status3", "Curent file no./Total file", kAqua);
+  TheLabel1 = MakeLabel("TheLabel1", 80, 16, "Origin", kSourceHint, kYellow);
+  ChkSrc = MakeLabel("ChkSrc", 128, 16, "", kSourceHint, kYellow);
+  S17 = MakeLabel("S17", 440, 16, "CRC32:1", "Checksum algorithm/applied", kYellow, true);
+
+  iNew = MakeButton("iNew", {12, 30, 60, 55}, "New", kLime, ":/kelvane/new.png");
+  iOpen = MakeButton("iOpen", {12, 86, 60, 55}, "Open", kLime, ":/kelvane/open.png");
+  iSave = MakeButton("iSave", {12, 142, 60, 55}, "Save", kLime, ":/kelvane/save.png");
+  iCheck = MakeButton("iCheck", {12, 198, 60, 55}, "CHECK", kLime, ":/kelvane/check.png");
+  Reset = MakeButton("Reset", {12, 254, 60, 27}, "Reset", kLime);
+  Clear = MakeButton("Clear", {12, 280, 60, 27}, "Clear", kLime);
+  Load = MakeButton("Load", {12, 308, 60, 27}, "Load", kLime);
+  Eject = MakeButton("Eject", {12, 336, 60, 27}, "Eject", kLime);
+  HelpText = MakeButton("HelpText", {12, 388, 60, 27}, "HELP", kYellow);
+
+  CheckList = new QListView(this);
+  CheckList->setObjectName("CheckList");
+  CheckList->setGeometry(80, 32, 360, 317);
+  CheckList->setFont(Font(11, false));
+  CheckList->setUniformItemSizes(true);  // 100 000 entries are laid out without measuring each
+  CheckList->setSelectionMode(QAbstractItemView::SingleSelection);
+  CheckList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  QPalette listColours = CheckList->palette();
+  listColours.setColor(QPalette::Base, kNavy);
+  listColours.setColor(QPalette::Text, kYellow);
+  CheckList->setPalette(listColours);
+  listModel_ = new CheckListModel(
+      session_.project, [this](int index) { CheckListTheClickCheck(index); }, CheckList);
+  CheckList->setModel(listModel_);
+  connect(CheckList, &QListView::clicked, this,
+          [this](const QModelIndex& index) { CheckListTheClick(index.row()); });
+
+  meter = new QProgressBar(this);
+  meter->setObjectName("meter");
+  meter->setGeometry(80, 352, 360, 10);
+  meter->setRange(0, 100);
+  meter->setValue(0);
+  meter->setTextVisible(false);
+
+  TheLabel2 = MakeLabel("TheLabel2", 12, 365, "Check for: ", nullptr, kYellow);
+  ChkDst = MakeLabel("ChkDst", 81, 365, "", nullptr, kYellow);
+
+  AutoEject = new QCheckBox("AutoEject", this);
+  AutoEject->setObjectName("AutoEject");
+  AutoEject->setGeometry(364, 376, 79, 17);
+  AutoEject->setFont(Font(11, true));
+  QPalette boxColours = AutoEject->palette();
+  boxColours.setColor(QPalette::WindowText, kYellow);
+  AutoEject->setPalette(boxColours);
+
+  Status1 = MakeLabel("Status1", 80, 393, "Status1", nullptr, kAqua);
+  Status2 = MakeLabel("Status2", 80, 403, "Status2", nullptr, kAqua);
+  STOP = MakeButton("STOP", {314, 395, 60, 27}, "STOP", kLime);
+  QUIT = MakeButton("QUIT", {376, 395, 62, 27}, "QUIT", kLime);
+
+  Connect(iNew, &Tfrm::iNewClick);
+  Connect(iOpen, &Tfrm::iOpenClick);
+  Connect(iSave, &Tfrm::iSaveClick);
+  Connect(iCheck, &Tfrm::iCheckClick);
+  Connect(Reset, &Tfrm::resetClick);
+  Connect(Clear, &Tfrm::clearClick);
+  Connect(Load, &Tfrm::loadClick);
+  Connect(Eject, &Tfrm::ejectClick);
+  Connect(HelpText, &Tfrm::HelpTextClick);
+  Connect(STOP, &Tfrm::StopClick);
+  Connect(QUIT, &Tfrm::QuitClick);
+  Bevel1->lower();
+}
+
+void Tfrm::Connect(QAbstractButton* button, void (Tfrm::*handler)()) {
+  connect(button, &QAbstractButton::clicked, this,
+          [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+}
+
+void Tfrm::RunCommand(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& error) {
+    // After QUIT the program is ending: no further box.
+    if (!quitting_) ShowErrorBox(this, error.what());
+  }
+}
+
+// --- painting and resizing ---
+
+void Tfrm::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QRect outer = frameGeometry();
+  PaintBackground(painter, outer.width(), outer.height());
+}
+
+int Tfrm::ListWidthFor(int outerWidth) {
+  return std::max(outerWidth - 100, 200);
+}
+
+void Tfrm::ApplyResizeRule() {
+  const int width = ListWidthFor(frameGeometry().width());
+  CheckList->resize(width, CheckList->height());
+  meter->resize(width, meter->height());
+  Bevel1->setGeometry(rect());
+}
+
+void Tfrm::resizeEvent(QResizeEvent* event) {
+  ApplyResizeRule();
+  QWidget::resizeEvent(event);
+}
+
+void Tfrm::showEvent(QShowEvent* event) {
+  if (!placed_) {
+    placed_ = true;
+    // The layout gives the outer size; the frame, if the platform draws one, is taken off it.
+    const QSize frame = frameGeometry().size() - size();
+    resize(QSize(460, 453) - frame);
+    if (const QScreen* display = screen()) {
+      const QRect area = display->availableGeometry();
+      move(area.x() + (area.width() - 460) / 2, area.y() + (area.height() - 453) / 2);
+    }
+  }
+  QWidget::showEvent(event);
+}
+
+void Tfrm::closeEvent(QCloseEvent* event) {
+  // However the window is closed, a run on the stack ends at its next poll without more boxes.
+  session_.StopRequested = true;
+  quitting_ = true;
+  event->accept();
+}
+
+// --- the project shown ---
+
+TabLabel* Tfrm::LabelFor(TLabel label) const {
+  switch (label) {
+    case TLabel::ini:
+      return ini;
+    case TLabel::ChkSrc:
+      return ChkSrc;
+    case TLabel::ChkDst:
+      return ChkDst;
+    case TLabel::S17:
+      return S17;
+    case TLabel::Status1:
+      return Status1;
+    case TLabel::Status2:
+      return Status2;
+    case TLabel::Status3:
+      break;
+  }
+  return Status3;
+}
+
+void Tfrm::EntriesReset() {
+  listModel_->EntriesReset();
+}
+void Tfrm::EntriesInserted(int first, int count) {
+  listModel_->EntriesInserted(first, count);
+}
+void Tfrm::EntryDeleted(int index) {
+  listModel_->EntryDeleted(index);
+}
+void Tfrm::StateChanged(int index) {
+  listModel_->StateChanged(index);
+}
+
+void Tfrm::LabelChanged(TLabel label) {
+  LabelFor(label)->setText(DisplayText(session_.project.Text(label)));
+}
+
+// --- Shell ---
+
+void Tfrm::PumpEvents() {
+  QCoreApplication::processEvents();
+}
+
+void Tfrm::ShowMessage(const std::string& text) {
+  if (!quitting_) ShowPlainBox(this, text);
+}
+
+bool Tfrm::AskYesNo(const std::string& text, const std::string& caption) {
+  // After QUIT nobody is left to answer: the run takes No and ends.
+  return !quitting_ && AskYesNoBox(this, text, caption);
+}
+
+bool Tfrm::PickFolder([[maybe_unused]] std::string& folderName,
+                      [[maybe_unused]] const std::string& prompt,
+                      [[maybe_unused]] int helpContext) {
+  return false;  // placeholder: the folder picker dialog is wired in here
+}
+
+bool Tfrm::ExecuteOpenDialog([[maybe_unused]] std::string& fileName) {
+  return false;  // placeholder: the file-open dialog is wired in here
+}
+
+bool Tfrm::ExecuteSaveDialog([[maybe_unused]] std::string& fileName) {
+  return false;  // placeholder: the file-save dialog is wired in here
+}
+
+bool Tfrm::IsCdromDrive([[maybe_unused]] const std::string& path) {
+  return false;  // placeholder: the optical drive test is wired in here
+}
+
+void Tfrm::ClickEject() {
+  Eject->click();
+}
+void Tfrm::ClickCheck() {
+  iCheck->click();
+}
+bool Tfrm::AutoEjectTicked() {
+  return AutoEject->isChecked();
+}
+void Tfrm::SetAutoEject(bool ticked) {
+  AutoEject->setChecked(ticked);
+}
+
+void Tfrm::SetButtonsEnabled(bool enabled) {
+  for (QToolButton* button : {iNew, iOpen, iSave, iCheck, Reset, Clear})
+    button->setEnabled(enabled);
+}
+
+// --- handlers ---
+
+// New: builds a project from a picked folder.
+void Tfrm::iNewClick() {}
+
+// Open: reads a project file.
+void Tfrm::iOpenClick() {}
+
+// Save: writes the project file.
+void Tfrm::iSaveClick() {}
+
+// CHECK: verifies the project against a picked folder.
+void Tfrm::iCheckClick() {}
+
+// Load: closes the disc tray.
+void Tfrm::loadClick() {}
+
+// Eject: opens the disc tray.
+void Tfrm::ejectClick() {}
+
+// The tray's notification message.
+void Tfrm::MciNotify([[maybe_unused]] int wParam) {}
+
+void Tfrm::resetClick() {
+  kelvane::resetClick(session_);
+}
+void Tfrm::clearClick() {
+  kelvane::clearClick(session_);
+}
+void Tfrm::StopClick() {
+  kelvane::StopClick(session_);
+}
+
+void Tfrm::CheckListTheClick(int index) {
+  RunCommand([this, index] { kelvane::CheckListTheClick(session_, index); });
+}
+
+void Tfrm::CheckListTheClickCheck(int index) {
+  RunCommand([this, index] { kelvane::CheckListTheClickCheck(session_, index); });
+}
+
+void Tfrm::HelpTextClick() {
+  // The guide is looked up in the current folder, which the viewer inherits.
+  const HelpCommand command = ChooseHelpCommand("Kelvane.HLP", IsInstalled);
+  if (!command.program.isEmpty() && helpStarter_) helpStarter_(command.program, command.arguments);
+}
+
+void Tfrm::QuitClick() {
+  session_.StopRequested = true;
+  quitting_ = true;
+  // Only closed, never deleted here: a run further up the stack still returns through this
+  // window; the application quits once control is back in its main loop.
+  close();
+}
+
+}  // namespace kelvane

@@ -1,0 +1,139 @@
+// The main window: the controls of the layout, the view of the session's project, the real
+// Shell of the commands, and the handlers of every control.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "commands/Session.h"
+#include "commands/Shell.h"
+#include "main/MeterSink.h"
+
+class QAbstractButton;
+class QCheckBox;
+class QFrame;
+class QListView;
+class QProgressBar;
+class QToolButton;
+
+namespace kelvane {
+
+class CheckListModel;
+class TabLabel;
+
+class Tfrm : public QWidget, public Shell, public ProjectObserver {
+  Q_OBJECT
+
+ public:
+  explicit Tfrm(QWidget* parent = nullptr);
+  ~Tfrm() override;
+
+  Session& session() { return session_; }
+
+  // Runs one command: an exception it raises ends it and is shown in the error box, and the
+  // window and any run further up the stack go on.
+  void RunCommand(const std::function<void()>& command);
+
+  // How HELP starts its viewer (tests record the call instead of starting a program).
+  using Starter = std::function<void(const QString& program, const QStringList& arguments)>;
+  void SetHelpStarter(Starter starter) { helpStarter_ = std::move(starter); }
+
+  // Width of CheckList and meter for a window of the given outer width.
+  static int ListWidthFor(int outerWidth);
+
+  // --- Shell ---
+  void PumpEvents() override;
+  void ShowMessage(const std::string& text) override;
+  bool AskYesNo(const std::string& text, const std::string& caption) override;
+  bool PickFolder(std::string& folderName, const std::string& prompt, int helpContext) override;
+  bool ExecuteOpenDialog(std::string& fileName) override;
+  bool ExecuteSaveDialog(std::string& fileName) override;
+  bool IsCdromDrive(const std::string& path) override;
+  void ClickEject() override;
+  void ClickCheck() override;
+  bool AutoEjectTicked() override;
+  void SetAutoEject(bool ticked) override;
+  void SetButtonsEnabled(bool enabled) override;
+  ProgressSink& Meter() override { return *meterSink_; }
+
+  // --- ProjectObserver ---
+  void EntriesReset() override;
+  void EntriesInserted(int first, int count) override;
+  void EntryDeleted(int index) override;
+  void StateChanged(int index) override;
+  void LabelChanged(TLabel label) override;
+
+  // --- controls (named as in the layout) ---
+  QFrame* Bevel1;
+  TabLabel* TheLabel3;
+  TabLabel* ini;
+  TabLabel* Status3;
+  TabLabel* TheLabel1;
+  TabLabel* ChkSrc;
+  TabLabel* S17;
+  QToolButton* iNew;
+  QToolButton* iOpen;
+  QToolButton* iSave;
+  QToolButton* iCheck;
+  QToolButton* Reset;
+  QToolButton* Clear;
+  QToolButton* Load;
+  QToolButton* Eject;
+  QToolButton* HelpText;
+  QListView* CheckList;
+  QProgressBar* meter;
+  TabLabel* TheLabel2;
+  TabLabel* ChkDst;
+  QCheckBox* AutoEject;
+  TabLabel* Status1;
+  TabLabel* Status2;
+  QToolButton* STOP;
+  QToolButton* QUIT;
+
+ public slots:
+  // The tray's notification (1 successful, 2 superseded, 4 aborted, 8 failure).
+  void MciNotify(int wParam);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  TabLabel* MakeLabel(const char* name, int x, int y, const char* text, const char* hint,
+                      const QColor& colour, bool rightAligned = false);
+  QToolButton* MakeButton(const char* name, QRect place, const char* text, const QColor& colour,
+                          const char* picture = nullptr);
+  void Connect(QAbstractButton* button, void (Tfrm::*handler)());
+  TabLabel* LabelFor(TLabel label) const;
+  void ApplyResizeRule();
+
+  // --- handlers, one per control event ---
+  void iNewClick();
+  void iOpenClick();
+  void iSaveClick();
+  void iCheckClick();
+  void resetClick();
+  void clearClick();
+  void loadClick();
+  void ejectClick();
+  void HelpTextClick();
+  void StopClick();
+  void QuitClick();
+  void CheckListTheClick(int index);
+  void CheckListTheClickCheck(int index);
+
+  Session session_;
+  std::unique_ptr<MeterSink> meterSink_;
+  CheckListModel* listModel_ = nullptr;
+  Starter helpStarter_;
+  bool placed_ = false;
+  // Set by QUIT: the run on the stack ends at its next poll and shows no further box.
+  bool quitting_ = false;
+};
+
+}  // namespace kelvane
