@@ -13,4 +13,8 @@ namespace kelvane {
 void ListFiles(const std::string& Root, std::vector<std::string>& List,
                const std::function<void()>& Pump = {});
 
+// The full path of Name inside Folder: Folder + "/" + Name, where Folder "" stands for "/" (so the
+// root gives "/name", never "//name") and a Folder that already ends with "/" gets no second one.
+std::string JoinFolderPath(const std::string& Folder, const std::string& Name);
+
 }  // namespace kelvane

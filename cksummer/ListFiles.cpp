@@ -1,0 +1,100 @@
+// ListFiles: the walk that lists every regular file below a folder, subfolders' files first.
+#include "cksummer/ListFiles.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include "cksummer/FileDescriptor.h"
+
+namespace kelvane {
+
+namespace {
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+struct Walk {
+  std::vector<std::string>& list;
+  const std::function<void()>& pump;
+};
+
+// The names in a folder other than "." and "..", in byte order, so that the same tree gives the
+// same project on every machine whatever order the file system keeps. The folder is read whole
+// and closed at once, so a deep tree does not hold one open descriptor per level. Empty when the
+// folder cannot be read: that part of the tree simply contributes nothing.
+std::vector<std::string> ReadFolderNames(const std::string& folder, bool isRoot) {
+  std::vector<std::string> names;
+  // The root may be reached through a symbolic link (the user picked it); below it, O_NOFOLLOW
+  // keeps out a folder that was swapped for a link since it was looked at.
+  const int follow = isRoot ? 0 : O_NOFOLLOW;
+  FileDescriptor fd(::open(folder.empty() ? "/" : folder.c_str(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | follow));
+  if (!fd.IsOpen()) return names;
+  DirHandle dir(::fdopendir(fd.Get()));
+  if (!dir) return names;
+  fd.Release();
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir.get());
+    // A read error ends the folder like its end does: keep what was read, report nothing.
+    if (!entry) break;
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A real folder, not a symbolic link to one: links to folders are never entered, so the walk
+// cannot loop and never leaves the tree.
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A regular file, directly or through a symbolic link; never a FIFO, socket, device or folder,
+// nor a link that leads nowhere.
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Folder: the full path ("" for "/"); Relative: its path below the root with "\" between names
+// and a trailing "\" ("" for the root itself).
+void ScanFolder(const std::string& Folder, const std::string& Relative, const Walk& walk) {
+  const std::vector<std::string> names = ReadFolderNames(Folder, Relative.empty());
+  // Folder pass: everything below the subfolders comes before this folder's own files. Names
+  // beginning with "." are not entered: on Linux they play the part of hidden folders.
+  for (const std::string& name : names) {
+    if (walk.pump) walk.pump();
+    if (name.front() == '.') continue;
+    const std::string path = JoinFolderPath(Folder, name);
+    if (IsFolder(path)) ScanFolder(path, Relative + name + "\\", walk);
+  }
+  // File pass: names beginning with "." are listed like any other.
+  for (const std::string& name : names) {
+    if (walk.pump) walk.pump();
+    if (IsRegularFile(JoinFolderPath(Folder, name))) walk.list.push_back(Relative + name);
+  }
+}
+
+}  // namespace
+
+std::string JoinFolderPath(const std::string& Folder, const std::string& Name) {
+  if (!Folder.empty() && Folder.back() == '/') return Folder + Name;
+  return Folder + "/" + Name;
+}
+
+void ListFiles(const std::string& Root, std::vector<std::string>& List,
+               const std::function<void()>& Pump) {
+  ScanFolder(Root, "", Walk{List, Pump});
+}
+
+}  // namespace kelvane
