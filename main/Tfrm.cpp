@@ -91,7 +91,10 @@ QToolButton* Tfrm::MakeButton(const char* name, QRect place, const char* text, c
   button->setObjectName(name);
   button->setGeometry(place);
   button->setText(text);
-  button->setFont(Font(16, true));
+  QFont font = Font(16, true);
+  // Tahoma is narrower than DejaVu Sans: the condensed face keeps "CHECK" whole in 60 pixels.
+  font.setStretch(QFont::Condensed);
+  button->setFont(font);
   button->setAutoRaise(true);  // flat: the painted background shows through
   button->setFocusPolicy(Qt::NoFocus);
   QPalette colours = button->palette();
