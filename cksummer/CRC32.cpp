@@ -1,6 +1,8 @@
 // The byte-wise CRC-32 step and the entry point that picks the fastest routine.
 #include "cksummer/CRC32.h"
 
+#include "cksummer/CRC32FastPaths.h"
+
 namespace kelvane {
 
 void UpdateCRC32Bytewise(const std::uint8_t* buffer, std::size_t count, std::uint32_t& reg) {
@@ -10,7 +12,7 @@ void UpdateCRC32Bytewise(const std::uint8_t* buffer, std::size_t count, std::uin
 }
 
 void UpdateCRC32(const std::uint8_t* buffer, std::size_t count, std::uint32_t& reg) {
-  UpdateCRC32Bytewise(buffer, count, reg);
+  reg = crc32fast::BestRoutine()(buffer, count, reg);
 }
 
 }  // namespace kelvane

@@ -1,0 +1,123 @@
+// Compile-time tables of the fast legacy CRC-32 routines: slicing tables of the linear CRC, the
+// per-step index filter in the forms each routine needs, and the effect of one entry-0 step.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "cksummer/CRC32.h"
+
+namespace kelvane::crc32fast {
+
+// The table with entry 0 at zero: the CRC-32 is linear over GF(2) with it, so registers can jump
+// many bytes at a time. A step whose index is 0 adds kEntry0 on top of the linear step.
+inline constexpr std::uint32_t kEntry0 = CRC32Table[0];
+
+constexpr std::uint32_t LinearTable(std::uint32_t index) {
+  return index == 0 ? 0 : CRC32Table[index];
+}
+
+// One step of the linear register with a zero byte.
+constexpr std::uint32_t ZeroStep(std::uint32_t r) {
+  return LinearTable(r & 0xFFu) ^ (r >> 8);
+}
+
+// Slice[k][v]: what byte index v at one step adds to the linear register k steps later.
+// Slicing-by-16 reads Slice[15..0] for the 16 bytes of a group.
+inline constexpr std::size_t kSlices = 16;
+using SliceTables = std::array<std::array<std::uint32_t, 256>, kSlices>;
+constexpr SliceTables MakeSliceTables() {
+  SliceTables t{};
+  for (std::uint32_t v = 0; v < 256; ++v) {
+    std::uint32_t r = LinearTable(v);
+    for (std::size_t k = 0; k < kSlices; ++k) {
+      t[k][v] = r;
+      r = ZeroStep(r);
+    }
+  }
+  return t;
+}
+inline constexpr SliceTables Slice = MakeSliceTables();
+
+// Tap m of the index filter: how byte x_k (a data byte, with the group's start register XORed
+// into the group's first four bytes) changes the index of step k + m. Tap 0 is the identity.
+constexpr std::uint8_t Tap(std::size_t m, std::uint8_t v) {
+  return m == 0 ? v : static_cast<std::uint8_t>(Slice[m - 1][v] & 0xFFu);
+}
+
+// IndexTable[k][v]: the eight step indices of an 8-byte group, one per byte, that x_k = v
+// contributes. XORing the eight look-ups gives all eight indices of the group.
+using IndexTables = std::array<std::array<std::uint64_t, 256>, 8>;
+constexpr IndexTables MakeIndexTables() {
+  IndexTables t{};
+  for (std::size_t k = 0; k < 8; ++k) {
+    for (std::uint32_t v = 0; v < 256; ++v) {
+      std::uint64_t word = 0;
+      for (std::size_t j = k; j < 8; ++j) {
+        word |= std::uint64_t{Tap(j - k, static_cast<std::uint8_t>(v))} << (8 * j);
+      }
+      t[k][v] = word;
+    }
+  }
+  return t;
+}
+inline constexpr IndexTables IndexTable = MakeIndexTables();
+
+// The taps as GF2P8AFFINEQB matrices: row i (output bit i) sits in byte 7 - i of the word.
+inline constexpr std::size_t kTaps = 16;
+constexpr std::array<std::uint64_t, kTaps> MakeTapMatrices() {
+  std::array<std::uint64_t, kTaps> t{};
+  for (std::size_t m = 0; m < kTaps; ++m) {
+    std::uint64_t matrix = 0;
+    for (int in = 0; in < 8; ++in) {
+      const std::uint8_t column = Tap(m, static_cast<std::uint8_t>(1u << in));
+      for (int out = 0; out < 8; ++out) {
+        if ((column >> out) & 1u) matrix |= std::uint64_t{1} << (8 * (7 - out) + in);
+      }
+    }
+    t[m] = matrix;
+  }
+  return t;
+}
+inline constexpr std::array<std::uint64_t, kTaps> TapMatrix = MakeTapMatrices();
+
+// The taps as PSHUFB look-ups of the low and of the high nibble.
+using NibbleTables = std::array<std::array<std::uint8_t, 16>, kTaps>;
+constexpr NibbleTables MakeNibbleTables(int shift) {
+  NibbleTables t{};
+  for (std::size_t m = 0; m < kTaps; ++m) {
+    for (std::uint32_t n = 0; n < 16; ++n) t[m][n] = Tap(m, static_cast<std::uint8_t>(n << shift));
+  }
+  return t;
+}
+inline constexpr NibbleTables TapLow = MakeNibbleTables(0);
+inline constexpr NibbleTables TapHigh = MakeNibbleTables(4);
+
+// An entry-0 step at position j of a block adds Entry0After[m] to the register m steps after it,
+// and so changes the index of step j + 1 + m by its low byte.
+inline constexpr std::size_t kMaxBlock = 64;
+constexpr std::array<std::uint32_t, kMaxBlock> MakeEntry0After() {
+  std::array<std::uint32_t, kMaxBlock> t{};
+  std::uint32_t r = kEntry0;
+  for (std::size_t m = 0; m < kMaxBlock; ++m) {
+    t[m] = r;
+    r = ZeroStep(r);
+  }
+  return t;
+}
+inline constexpr std::array<std::uint32_t, kMaxBlock> Entry0After = MakeEntry0After();
+
+// 64 zero bytes, then the low bytes of Entry0After: an unaligned load at kMaxBlock - 1 - j gives,
+// for every step t of the block, the change of its index caused by an entry-0 step at j.
+constexpr std::array<std::uint8_t, 2 * kMaxBlock> MakeIndexChange() {
+  std::array<std::uint8_t, 2 * kMaxBlock> t{};
+  for (std::size_t m = 0; m < kMaxBlock; ++m) {
+    t[kMaxBlock + m] = static_cast<std::uint8_t>(Entry0After[m] & 0xFFu);
+  }
+  return t;
+}
+alignas(64) inline constexpr std::array<std::uint8_t, 2 * kMaxBlock> IndexChange =
+    MakeIndexChange();
+
+}  // namespace kelvane::crc32fast
