@@ -16,6 +16,7 @@
 #include <exception>
 
 #include "commands/ListCommands.h"
+#include "drive/TrayCommands.h"
 #include "main/CheckListModel.h"
 #include "main/DisplayText.h"
 #include "main/HelpViewer.h"
@@ -355,13 +356,19 @@ void Tfrm::iSaveClick() {}
 void Tfrm::iCheckClick() {}
 
 // Load: closes the disc tray.
-void Tfrm::loadClick() {}
+void Tfrm::loadClick() {
+  kelvane::loadClick(session_, *this);
+}
 
 // Eject: opens the disc tray.
-void Tfrm::ejectClick() {}
+void Tfrm::ejectClick() {
+  kelvane::ejectClick(session_, *this);
+}
 
 // The tray's notification message.
-void Tfrm::MciNotify([[maybe_unused]] int wParam) {}
+void Tfrm::MciNotify(int wParam) {
+  RunCommand([this, wParam] { kelvane::MciNotify(session_, *this, wParam); });
+}
 
 void Tfrm::resetClick() {
   kelvane::resetClick(session_);
