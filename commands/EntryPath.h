@@ -1,0 +1,23 @@
+// Turning a list entry ("DATA\DISK1\README.TXT") into the full path of a file below a base folder.
+#pragma once
+
+#include <string>
+
+namespace kelvane {
+
+struct EntryPath {
+  std::string path;  // base + "/" + the entry with every "\" turned into "/"
+  bool safe;         // false: the entry would leave the base folder and must not be read
+};
+
+// Every trailing "/" and "\" removed: "/media/cdrom/" gives "/media/cdrom", "D:\" gives "D:" and
+// the root "/" gives "", so that joining it with "/" + entry never yields "//entry".
+std::string StripTrailingSeparators(std::string folder);
+
+// The full path of an entry below base (a folder held without trailing separator). Project files
+// are hand-editable, so an entry that is absolute ("/x", "\x", "C:x") or has an empty, "." or ".."
+// segment is not safe: it could name a file outside the base folder, and the runs treat it as a
+// file that cannot be read. The path is still built, for the messages that name it.
+EntryPath ResolveEntry(const std::string& base, const std::string& entry);
+
+}  // namespace kelvane

@@ -1,0 +1,96 @@
+// iNewClick: pick, walk, then per file CRC-32 and CheckSum19 into Values.
+#include "commands/NewList.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cksummer/FileChecksums.h"
+#include "cksummer/ListFiles.h"
+#include "commands/EntryPath.h"
+#include "project/ValueEntry.h"
+
+namespace kelvane {
+
+namespace {
+
+const char kPickPrompt[] = "Please pick a drive or directory to scan";
+
+// Pumps the window's events and tells whether a STOP (or QUIT, Load, Eject) has been asked for.
+bool PumpAndPoll(Session& session, Shell& shell) {
+  shell.PumpEvents();
+  return session.StopRequested;
+}
+
+// Computes the sums of every listed file in order; returns when done or at a poll that finds
+// StopRequested set.
+void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
+  Project& p = session.project;
+  std::uint32_t lastCRC = 0;
+  const int n = p.Count();
+  for (int i = 0; i < n; ++i) {
+    if (PumpAndPoll(session, shell)) return;
+    const EntryPath full = ResolveEntry(folder, p.Entry(i));
+    p.SetText(TLabel::S17, "CRC32:");
+    // Shows the file finished before, not this one: this one is not computed yet.
+    p.SetText(TLabel::Status1, "CRC32:\t" + Hex8(lastCRC) + "H");
+    if (PumpAndPoll(session, shell)) return;
+    if (!full.safe) throw CRC32Error(full.path);
+    lastCRC = GetFileCRC32(full.path, shell.Meter());
+    p.SetText(TLabel::S17, "CHX19:");
+    if (PumpAndPoll(session, shell)) return;
+    const std::uint32_t checkSum19 = GetFileCheckSum19(full.path);
+    p.SetText(TLabel::Status2, "CHX19:\t" + Hex8(checkSum19) + "H");
+    p.SetText(TLabel::Status3, std::to_string(i + 1) + "/" + std::to_string(p.Count()));
+    if (PumpAndPoll(session, shell)) return;
+    p.AppendValue(MakeValueEntry(lastCRC, checkSum19));
+    p.SetState(i, TCheckState::cbChecked);
+  }
+}
+
+// Everything after the buttons were disabled; the caller gives them back on failure.
+void Run(Session& session, Shell& shell, const std::string& folder) {
+  Project& p = session.project;
+
+  std::vector<std::string> files;
+  ListFiles(folder, files, [&shell] { shell.PumpEvents(); });
+  p.AppendEntries(std::move(files));
+  // A stop asked for while the tree was listed does not count: the listing cannot be cut short,
+  // so the run only starts being stoppable once it begins on the files.
+  session.StopRequested = false;
+  shell.SetButtonsEnabled(false);
+  p.ClearValues();
+  p.SetText(TLabel::ChkSrc, folder + "/");
+
+  ComputeAll(session, shell, folder);
+
+  if (session.StopRequested)
+    shell.ShowMessage("Stopped.\r" + std::to_string(p.ValueCount()) +
+                      " file(s) checked from total: " + std::to_string(p.Count()));
+  shell.SetButtonsEnabled(true);
+  if (p.Count() == p.ValueCount()) return;
+  // Every remaining entry must have its value entry: drop the surplus of the longer list.
+  while (p.Count() > p.ValueCount()) p.DeleteEntry(p.Count() - 1);
+  while (p.ValueCount() > p.Count()) p.DeleteValue(p.ValueCount() - 1);
+  shell.ShowMessage("Unfinished item(s) cleared");
+}
+
+}  // namespace
+
+void iNewClick(Session& session, Shell& shell) {
+  std::string folder = session.project.Text(TLabel::ChkSrc);
+  if (!shell.PickFolder(folder, kPickPrompt, 0)) return;
+  session.project.ClearEntries();
+  session.StopRequested = false;
+  shell.SetButtonsEnabled(false);
+  try {
+    // A root pick "/" becomes "", so that full paths read "/entry", never "//entry".
+    Run(session, shell, StripTrailingSeparators(std::move(folder)));
+  } catch (...) {
+    // The lists stay as the failure left them: the finished entries keep their values.
+    shell.SetButtonsEnabled(true);
+    throw;
+  }
+}
+
+}  // namespace kelvane

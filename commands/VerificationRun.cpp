@@ -1,0 +1,193 @@
+// iCheckClick: pick, prepare the marks, check each selected entry, summary, AutoEject.
+#include "commands/VerificationRun.h"
+
+#include <cstdint>
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "cksummer/FileChecksums.h"
+#include "commands/EntryPath.h"
+#include "project/ValueEntry.h"
+
+namespace kelvane {
+
+namespace {
+
+const char kPickPrompt[] = "Please pick a drive or directory to scan";
+
+// A value entry whose flag is anything but "1" (a hand-edited one may have none) is excluded,
+// as at rest, where only flag "1" shows a ticked box.
+bool IsExcluded(const Project& p, int index) {
+  return p.Flag(index) != '1';
+}
+
+bool PumpAndPoll(Session& session, Shell& shell) {
+  shell.PumpEvents();
+  return session.StopRequested;
+}
+
+// What follows a file name's last "\" or ":" (the entry as stored, with its "\" separators).
+std::string FileNamePart(const std::string& entry) {
+  const std::size_t cut = entry.find_last_of("\\:");
+  return cut == std::string::npos ? entry : entry.substr(cut + 1);
+}
+
+std::string MismatchText(const std::string& entry, const std::string& storedCRC,
+                         std::uint32_t computedCRC) {
+  return "CheckSum not matched!\r\n\r\nCyclic Redundancy Check (CRC)-32bit test\rFile name \t: " +
+         FileNamePart(entry) + "\r" + std::string(40, '-') + "\r" + "Stored value\t: " + storedCRC +
+         " H\r" + "Checked value\t" + ": " + Hex8(computedCRC) + " H\r\n" + "\r\n" +
+         "Do you want to continue to check the rest of files?";
+}
+
+std::string SummaryText(int errors, int checked, int total) {
+  const std::string rule(25, '-');
+  return "Error(s) found\t: " + std::to_string(errors) + "\r" +
+         "Cheksum valid\t: " + std::to_string(checked - errors) + "\r" + rule + "\r" +
+         "Checked \t: " + std::to_string(checked) + "\r" +
+         "Skipped \t: " + std::to_string(total - checked) + "\r" + rule + "\r" +
+         "Total file(s)\t: " + std::to_string(total);
+}
+
+// The folder the pick opens at. The Linux root is held as "" (so that full paths read "/entry"),
+// which is also CheckRoot before any pick; ChkDst, written only once a run began on a folder,
+// tells the two apart. A Windows-made drive "D:" is offered as its root "D:\".
+std::string PickOffer(const Session& session) {
+  const std::string& root = session.CheckRoot;
+  if (root.empty()) return session.project.Text(TLabel::ChkDst) == "/" ? "/" : "";
+  if (root.back() == ':') return root + "\\";
+  return root;
+}
+
+struct Tally {
+  int checked = 0;
+  int errors = 0;
+};
+
+enum class Outcome { next, stop };
+
+// One entry that is selected and not grayed: steps from the count to the comparison.
+Outcome CheckEntry(Session& session, Shell& shell, int i, Tally& tally) {
+  Project& p = session.project;
+  ++tally.checked;
+  const EntryPath full = ResolveEntry(session.CheckRoot, p.Entry(i));
+  const std::string storedCRC = p.StoredCRC32(i);
+  const std::string storedCS19 = p.StoredCheckSum19(i);
+  const std::string flag = p.FlagText(i);
+  p.SetText(TLabel::Status1, "CRC-32bit :\t" + storedCRC + "H");
+  p.SetText(TLabel::Status2, "ChekSum19 :\t" + storedCS19 + "H");
+  p.SetText(TLabel::Status3, std::to_string(i + 1) + "/" + std::to_string(p.Count()));
+  p.SetText(TLabel::S17, "CRC32:" + flag);
+  // An entry cut short by STOP before its comparison was not verified: it is not counted, so
+  // "Cheksum valid" never includes a file that was not read.
+  if (PumpAndPoll(session, shell)) {
+    --tally.checked;
+    return Outcome::stop;
+  }
+
+  std::uint32_t computedCRC = 0;
+  bool readable = full.safe;
+  if (readable) {
+    try {
+      computedCRC = GetFileCRC32(full.path, shell.Meter());
+    } catch (const CRC32Error&) {
+      readable = false;
+    }
+  }
+  if (!readable) {
+    // A file that cannot be read is a failed entry, whatever the answer; it is never compared
+    // with a sum left over from another file, so no mismatch question follows.
+    p.SetState(i, TCheckState::cbGrayed);
+    ++tally.errors;
+    if (!shell.AskYesNo("File: " + full.path + "\r\nDo you want to continue?",
+                        "Error while Getting CRC-32"))
+      return Outcome::stop;
+    session.CheckPerformed = true;
+    return Outcome::next;
+  }
+
+  p.SetText(TLabel::S17, "CHX19:" + flag);
+  if (PumpAndPoll(session, shell)) {
+    --tally.checked;
+    return Outcome::stop;
+  }
+  const std::uint32_t computedCS19 = GetFileCheckSum19(full.path);
+
+  // Compared as texts, case-sensitively: a lower-case or short stored sum never matches.
+  const bool crcOk = Hex8(computedCRC) == storedCRC;
+  const bool cs19Ok = Hex8(computedCS19) == storedCS19;
+  p.SetText(TLabel::Status1, p.Text(TLabel::Status1) + (crcOk ? " -OK" : " ->ERROR!"));
+  p.SetText(TLabel::Status2, p.Text(TLabel::Status2) + (cs19Ok ? " -OK" : " ->ERROR!"));
+  if (crcOk && cs19Ok) {
+    p.SetState(i, TCheckState::cbChecked);
+    session.CheckPerformed = true;
+    return Outcome::next;
+  }
+  p.SetState(i, TCheckState::cbGrayed);
+  ++tally.errors;
+  if (!shell.AskYesNo(MismatchText(p.Entry(i), storedCRC, computedCRC), "CheckSum Error"))
+    return Outcome::stop;
+  session.CheckPerformed = true;
+  return Outcome::next;
+}
+
+// Everything from the preparation pass to the summary; the caller handles a failure.
+void Run(Session& session, Shell& shell) {
+  Project& p = session.project;
+  for (int i = 0; i < p.Count(); ++i) {
+    p.SetState(i, TCheckState::cbUnchecked);
+    if (IsExcluded(p, i)) p.SetState(i, TCheckState::cbGrayed);
+  }
+  p.SetText(TLabel::ChkDst, session.CheckRoot + "/");
+
+  Tally tally;
+  const int n = p.Count();
+  for (int i = 0; i < n; ++i) {
+    if (PumpAndPoll(session, shell)) break;
+    // Read afresh at every entry: a toggle made during the run counts when the entry's turn comes.
+    if (IsExcluded(p, i)) {
+      p.SetState(i, TCheckState::cbGrayed);
+      continue;
+    }
+    if (p.State(i) == TCheckState::cbGrayed) {
+      session.CheckPerformed = true;
+      continue;
+    }
+    if (CheckEntry(session, shell, i, tally) == Outcome::stop) break;
+  }
+  shell.ShowMessage(SummaryText(tally.errors, tally.checked, p.Count()));
+}
+
+}  // namespace
+
+void iCheckClick(Session& session, Shell& shell) {
+  Project& p = session.project;
+  if (p.Count() == 0) throw std::runtime_error("No file listed");
+  std::string picked = PickOffer(session);
+  if (!shell.PickFolder(picked, kPickPrompt, 0)) return;
+  // The drive type is asked of the folder exactly as picked, before its separators go.
+  if (!shell.IsCdromDrive(picked) && shell.AutoEjectTicked()) shell.SetAutoEject(false);
+  session.CheckRoot = StripTrailingSeparators(picked);
+  session.CheckPerformed = false;
+  session.StopRequested = false;
+  shell.SetButtonsEnabled(false);
+  try {
+    Run(session, shell);
+  } catch (...) {
+    // The marks go back to the flags so that no half-painted result stays on screen; if that
+    // fails too (a value list shorter than the list fails the same way), the run's own error is
+    // the one reported.
+    const std::exception_ptr failure = std::current_exception();
+    try {
+      p.SyncChecksFromValues();
+    } catch (...) {
+    }
+    shell.SetButtonsEnabled(true);
+    std::rethrow_exception(failure);
+  }
+  shell.SetButtonsEnabled(true);
+  if (shell.AutoEjectTicked() && session.CheckPerformed) shell.ClickEject();
+}
+
+}  // namespace kelvane

@@ -1,0 +1,62 @@
+// Joining a list entry to a base folder, and the entries that must never be read.
+#include <gtest/gtest.h>
+
+#include "commands/EntryPath.h"
+
+namespace kelvane {
+namespace {
+
+TEST(StripTrailingSeparatorsTest, RemovesEverySeparatorAtTheEnd) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"/", ""},  // the root: joined with "/" + entry it gives "/entry"
+      {"/media/cdrom/", "/media/cdrom"},
+      {"/media/cdrom//", "/media/cdrom"},
+      {"/srv/dist", "/srv/dist"},
+      {"D:\\", "D:"},
+      {"C:\\DIST\\", "C:\\DIST"},
+      {"", ""},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(StripTrailingSeparators(in), out) << in;
+}
+
+struct ResolveCase {
+  const char* name;
+  const char* base;
+  const char* entry;
+  const char* path;
+  bool safe;
+};
+
+class ResolveEntryTest : public testing::TestWithParam<ResolveCase> {};
+
+TEST_P(ResolveEntryTest, BuildsThePathAndJudgesIt) {
+  const ResolveCase& c = GetParam();
+  const EntryPath got = ResolveEntry(c.base, c.entry);
+  EXPECT_EQ(got.path, c.path);
+  EXPECT_EQ(got.safe, c.safe);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, ResolveEntryTest,
+    testing::Values(ResolveCase{"BareName", "/srv/dist", "setup.exe", "/srv/dist/setup.exe", true},
+                    ResolveCase{"NestedBackslashes", "/srv/dist", "DATA\\DISK1\\README.TXT",
+                                "/srv/dist/DATA/DISK1/README.TXT", true},
+                    ResolveCase{"RootBaseGivesOneSlash", "", "data\\a.cab", "/data/a.cab", true},
+                    ResolveCase{"NameWithSpacesAndDots", "/d", "my dir\\a..b .txt",
+                                "/d/my dir/a..b .txt", true},
+                    ResolveCase{"DotFileIsFine", "/d", ".config", "/d/.config", true},
+                    ResolveCase{"ParentSegment", "/d", "..\\secret", "/d/../secret", false},
+                    ResolveCase{"ParentInTheMiddle", "/d", "a\\..\\..\\x", "/d/a/../../x", false},
+                    ResolveCase{"DotSegment", "/d", "a\\.\\b", "/d/a/./b", false},
+                    ResolveCase{"EmptySegment", "/d", "a\\\\b", "/d/a//b", false},
+                    ResolveCase{"TrailingSeparator", "/d", "a\\", "/d/a/", false},
+                    ResolveCase{"LeadingBackslash", "/d", "\\etc\\passwd", "/d//etc/passwd", false},
+                    ResolveCase{"LeadingSlash", "/d", "/etc/passwd", "/d//etc/passwd", false},
+                    ResolveCase{"SlashParent", "/d", "a/../../x", "/d/a/../../x", false},
+                    ResolveCase{"DriveLetter", "/d", "C:\\x.txt", "/d/C:/x.txt", false},
+                    ResolveCase{"DriveRelative", "/d", "c:x.txt", "/d/c:x.txt", false},
+                    ResolveCase{"EmptyEntry", "/d", "", "/d/", false}),
+    [](const testing::TestParamInfo<ResolveCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace kelvane
