@@ -1,0 +1,260 @@
+// The main window as the commands' shell: the error display, the list view over the project,
+// HELP and QUIT.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QListView>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "main/HelpViewer.h"
+#include "main/TabLabel.h"
+#include "main/Tfrm.h"
+#include "tests/main/BoxWatcher.h"
+
+namespace kelvane {
+namespace {
+
+using test::BoxWatcher;
+
+// An object whose event handler fails, for the application's last line of defence.
+class FailingObject : public QObject {
+ public:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::User) throw std::runtime_error("Invalid Config File");
+    return QObject::event(event);
+  }
+};
+
+void ClickButton(Tfrm& frm, const char* name) {
+  auto* button = frm.findChild<QAbstractButton*>(name);
+  ASSERT_NE(button, nullptr) << name;
+  button->click();
+}
+
+TEST(TfrmErrors, AFailingButtonHandlerShowsTheErrorBoxAndTheWindowStays) {
+  Tfrm frm;
+  frm.show();
+  Project& project = frm.session().project;
+  // Reset refuses a list whose counts differ: a real handler raising a real error.
+  project.AppendEntry("A.TXT", TCheckState::cbGrayed);
+  BoxWatcher watcher;
+  ClickButton(frm, "Reset");
+  ASSERT_EQ(watcher.boxes().size(), 1u);
+  EXPECT_EQ(watcher.boxes()[0].caption, "Kelvane");
+  EXPECT_EQ(watcher.boxes()[0].text,
+            "ListFile invalid.\n\nChkList item count\t :1\nValues item count\t :0\n\n"
+            "Create new list first, please");
+  EXPECT_TRUE(frm.isVisible());
+  EXPECT_EQ(project.State(0), TCheckState::cbGrayed);
+  // The window goes on: the next command works.
+  ClickButton(frm, "Clear");
+  EXPECT_EQ(project.Count(), 0);
+  EXPECT_EQ(watcher.boxes().size(), 1u);
+}
+
+TEST(TfrmErrors, AnExceptionLeavingAnyEventIsShownByTheApplication) {
+  FailingObject failing;
+  BoxWatcher watcher;
+  QEvent event(QEvent::User);
+  EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
+  ASSERT_EQ(watcher.boxes().size(), 1u);
+  EXPECT_EQ(watcher.boxes()[0].caption, "Kelvane");
+  EXPECT_EQ(watcher.boxes()[0].text, "Invalid Config File");
+}
+
+TEST(TfrmErrors, RunCommandShowsLineBreaksOfTheMessage) {
+  Tfrm frm;
+  BoxWatcher watcher;
+  frm.RunCommand([] { throw std::runtime_error("Error while getting CRC32\rFile: /x/A.TXT"); });
+  ASSERT_EQ(watcher.boxes().size(), 1u);
+  EXPECT_EQ(watcher.boxes()[0].text, "Error while getting CRC32\nFile: /x/A.TXT");
+}
+
+QModelIndex Row(Tfrm& frm, int row) {
+  return frm.CheckList->model()->index(row, 0);
+}
+
+Qt::CheckState CheckOf(Tfrm& frm, int row) {
+  return static_cast<Qt::CheckState>(Row(frm, row).data(Qt::CheckStateRole).toInt());
+}
+
+TEST(TfrmCheckList, TheViewFollowsTheProject) {
+  Tfrm frm;
+  Project& project = frm.session().project;
+  QAbstractItemModel* model = frm.CheckList->model();
+
+  project.AppendEntry("DATA\\DISK1\\README.TXT", TCheckState::cbChecked);
+  project.AppendEntries({"B.TXT", "C.TXT"});
+  ASSERT_EQ(model->rowCount(), 3);
+  EXPECT_EQ(Row(frm, 0).data().toString(), "DATA\\DISK1\\README.TXT");
+  EXPECT_EQ(Row(frm, 2).data().toString(), "C.TXT");
+  EXPECT_EQ(CheckOf(frm, 0), Qt::Checked);
+  EXPECT_EQ(CheckOf(frm, 1), Qt::Unchecked);
+  EXPECT_EQ(Row(frm, 1).data(Qt::SizeHintRole).toSize().height(), 13);
+
+  project.SetState(1, TCheckState::cbGrayed);
+  EXPECT_EQ(CheckOf(frm, 1), Qt::PartiallyChecked);
+
+  project.DeleteEntry(0);
+  ASSERT_EQ(model->rowCount(), 2);
+  EXPECT_EQ(Row(frm, 0).data().toString(), "B.TXT");
+
+  project.Replace({"X", "Y", "Z", "W"}, {});
+  EXPECT_EQ(model->rowCount(), 4);
+
+  ClickButton(frm, "Clear");
+  EXPECT_EQ(model->rowCount(), 0);
+}
+
+TEST(TfrmCheckList, AHundredThousandEntriesArriveInOneNotification) {
+  Tfrm frm;
+  int inserts = 0;
+  QObject::connect(frm.CheckList->model(), &QAbstractItemModel::rowsInserted,
+                   [&inserts] { ++inserts; });
+  std::vector<std::string> names(100000, "F.TXT");
+  frm.session().project.AppendEntries(std::move(names));
+  EXPECT_EQ(inserts, 1);
+  EXPECT_EQ(frm.CheckList->model()->rowCount(), 100000);
+  EXPECT_TRUE(frm.CheckList->uniformItemSizes());
+}
+
+class TfrmListInput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    frm.show();
+    Project& project = frm.session().project;
+    for (int i = 0; i < 3; ++i) {
+      project.AppendEntry("F" + std::to_string(i) + ".TXT", TCheckState::cbChecked);
+      project.AppendValue("0A1B2C3D000000001");
+    }
+  }
+
+  Tfrm frm;
+};
+
+TEST_F(TfrmListInput, SpaceOnAnEntryTogglesItsBoxAndTheFlagFollows) {
+  frm.CheckList->setCurrentIndex(Row(frm, 2));
+  QTest::keyClick(frm.CheckList, Qt::Key_Space);
+  Project& project = frm.session().project;
+  EXPECT_EQ(project.State(2), TCheckState::cbUnchecked);
+  EXPECT_EQ(project.Value(2), "0A1B2C3D000000000");
+  EXPECT_EQ(project.Text(TLabel::S17), "0");
+  EXPECT_EQ(frm.S17->text(), "0");
+  EXPECT_EQ(project.Value(1), "0A1B2C3D000000001");  // the others keep their flags
+
+  QTest::keyClick(frm.CheckList, Qt::Key_Space);
+  EXPECT_EQ(project.State(2), TCheckState::cbChecked);
+  EXPECT_EQ(project.Value(2), "0A1B2C3D000000001");
+  EXPECT_EQ(frm.S17->text(), "1");
+}
+
+TEST_F(TfrmListInput, ClickingAnEntryShowsItsStoredValues) {
+  const QRect item = frm.CheckList->visualRect(Row(frm, 1));
+  QTest::mouseClick(frm.CheckList->viewport(), Qt::LeftButton, {}, item.center());
+  EXPECT_EQ(frm.Status1->text(), "CRC-32bit :\t0A1B2C3DH");
+  EXPECT_EQ(frm.Status2->text(), "ChekSum19 :\t00000000H");
+  EXPECT_EQ(frm.Status3->text(), "2/3");
+  EXPECT_EQ(frm.S17->text(), "1");
+  EXPECT_EQ(frm.session().project.State(1), TCheckState::cbChecked);  // text click: no toggle
+}
+
+TEST_F(TfrmListInput, AToggleOfAnEntryWithoutValueKeepsTheToggleAndReportsTheError) {
+  frm.session().project.AppendEntry("NOVALUE.TXT", TCheckState::cbChecked);
+  BoxWatcher watcher;
+  frm.CheckList->model()->setData(Row(frm, 3), Qt::Unchecked, Qt::CheckStateRole);
+  EXPECT_EQ(frm.session().project.State(3), TCheckState::cbUnchecked);
+  ASSERT_EQ(watcher.boxes().size(), 1u);
+  EXPECT_EQ(watcher.boxes()[0].text, "List index out of bounds (3)");
+}
+
+TEST(TfrmQuit, QuitDuringAPumpingRunStopsItAndNoBoxFollows) {
+  QPointer<Tfrm> frm = new Tfrm;
+  frm->show();
+  BoxWatcher watcher(QMessageBox::Yes);
+  bool answered = true;
+  int pumps = 0;
+  frm->RunCommand([&] {
+    // A run: it pumps until asked to stop, as New and CHECK do between files.
+    frm->session().StopRequested = false;
+    QTimer::singleShot(0, frm, [&] { ClickButton(*frm, "QUIT"); });
+    while (!frm->session().StopRequested && pumps < 10000) {
+      frm->PumpEvents();
+      ++pumps;
+    }
+    frm->ShowMessage("Cheksum valid: 0");
+    answered = frm->AskYesNo("Continue?", "Kelvane");
+    throw std::runtime_error("nothing to store");
+  });
+  // Let any box that was wrongly opened be seen by the watcher.
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+  EXPECT_LT(pumps, 10000);
+  ASSERT_FALSE(frm.isNull());  // closed, not destroyed
+  EXPECT_TRUE(frm->session().StopRequested);
+  EXPECT_FALSE(frm->isVisible());
+  EXPECT_FALSE(answered);
+  EXPECT_TRUE(watcher.boxes().empty());
+  EXPECT_FALSE(frm->testAttribute(Qt::WA_DeleteOnClose));
+  delete frm.data();
+}
+
+struct HelpCase {
+  const char* name;
+  std::vector<QString> installed;
+  QString program;
+  QStringList arguments;
+};
+void PrintTo(const HelpCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class HelpChoice : public ::testing::TestWithParam<HelpCase> {};
+
+TEST_P(HelpChoice, FirstInstalledViewerOnTheHelpFile) {
+  const HelpCase& c = GetParam();
+  const HelpCommand command = ChooseHelpCommand("Kelvane.HLP", [&c](const QString& program) {
+    return std::find(c.installed.begin(), c.installed.end(), program) != c.installed.end();
+  });
+  EXPECT_EQ(command.program, c.program);
+  EXPECT_EQ(command.arguments, c.arguments);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Viewers, HelpChoice,
+    ::testing::Values(
+        HelpCase{"GnomeFirst", {"kate", "gnome-text-editor"}, "gnome-text-editor", {"Kelvane.HLP"}},
+        HelpCase{"Mousepad", {"mousepad", "xterm", "less"}, "mousepad", {"Kelvane.HLP"}},
+        HelpCase{"PagerInATerminal",
+                 {"xterm", "less"},
+                 "xterm",
+                 {"-title", "Kelvane Help", "-e", "less", "Kelvane.HLP"}},
+        HelpCase{"TerminalWithoutPager", {"xterm"}, "", {}},
+        HelpCase{"Nothing", {"xdg-open", "notepad"}, "", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TfrmHelp, HelpStartsTheChosenViewerWithoutWaiting) {
+  Tfrm frm;
+  std::vector<std::pair<QString, QStringList>> started;
+  frm.SetHelpStarter([&started](const QString& program, const QStringList& arguments) {
+    started.emplace_back(program, arguments);
+  });
+  BoxWatcher watcher;
+  ClickButton(frm, "HelpText");
+  const HelpCommand expected = ChooseHelpCommand("Kelvane.HLP", IsInstalled);
+  if (expected.program.isEmpty()) {
+    EXPECT_TRUE(started.empty());
+  } else {
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].first, expected.program);
+    EXPECT_EQ(started[0].second, expected.arguments);
+  }
+  EXPECT_TRUE(watcher.boxes().empty());  // HELP reports nothing
+}
+
+}  // namespace
+}  // namespace kelvane
