@@ -16,6 +16,9 @@
 #include <exception>
 
 #include "commands/ListCommands.h"
+#include "commands/NewList.h"
+#include "commands/VerificationRun.h"
+#include "drive/DriveType.h"
 #include "drive/TrayCommands.h"
 #include "main/CheckListModel.h"
 #include "main/DisplayText.h"
@@ -319,8 +322,8 @@ bool Tfrm::ExecuteSaveDialog([[maybe_unused]] std::string& fileName) {
   return false;  // placeholder: the file-save dialog is wired in here
 }
 
-bool Tfrm::IsCdromDrive([[maybe_unused]] const std::string& path) {
-  return false;  // placeholder: the optical drive test is wired in here
+bool Tfrm::IsCdromDrive(const std::string& path) {
+  return IsOnOpticalDrive(path);
 }
 
 void Tfrm::ClickEject() {
@@ -344,7 +347,9 @@ void Tfrm::SetButtonsEnabled(bool enabled) {
 // --- handlers ---
 
 // New: builds a project from a picked folder.
-void Tfrm::iNewClick() {}
+void Tfrm::iNewClick() {
+  kelvane::iNewClick(session_, *this);
+}
 
 // Open: reads a project file.
 void Tfrm::iOpenClick() {}
@@ -353,7 +358,9 @@ void Tfrm::iOpenClick() {}
 void Tfrm::iSaveClick() {}
 
 // CHECK: verifies the project against a picked folder.
-void Tfrm::iCheckClick() {}
+void Tfrm::iCheckClick() {
+  kelvane::iCheckClick(session_, *this);
+}
 
 // Load: closes the disc tray.
 void Tfrm::loadClick() {
