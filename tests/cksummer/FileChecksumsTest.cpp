@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -60,6 +61,10 @@ struct VectorRow {
   bool hasKnownValue;
   std::uint32_t knownValue;
 };
+// Rows print as their names, so that the test names CTest shows stay readable.
+void PrintTo(const VectorRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class GetFileCRC32Vector : public testing::TestWithParam<VectorRow> {};
 
@@ -112,6 +117,9 @@ struct ProgressRow {
   std::size_t size;
   std::vector<int> expected;  // one position before every read (files over 100 bytes), then 100
 };
+void PrintTo(const ProgressRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class GetFileCRC32Progress : public testing::TestWithParam<ProgressRow> {};
 
@@ -145,6 +153,9 @@ struct PositionRow {
   std::int64_t size;
   int expected;
 };
+void PrintTo(const PositionRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class CRC32ProgressArithmetic : public testing::TestWithParam<PositionRow> {};
 
@@ -237,6 +248,9 @@ struct UnreadableRow {
   std::function<std::string(const TempDir&)> make;
   bool needsPermissionChecks;
 };
+void PrintTo(const UnreadableRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class GetFileCRC32Unreadable : public testing::TestWithParam<UnreadableRow> {};
 

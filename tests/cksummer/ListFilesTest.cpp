@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -55,6 +56,10 @@ struct TreeRow {
   std::function<void(const TempDir&)> build;
   Entries expected;
 };
+// Rows print as their names, so that the test names CTest shows stay readable.
+void PrintTo(const TreeRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class ListFilesTree : public testing::TestWithParam<TreeRow> {};
 
@@ -267,6 +272,9 @@ struct JoinRow {
   std::string folder;
   std::string expected;
 };
+void PrintTo(const JoinRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class JoinFolderPathCase : public testing::TestWithParam<JoinRow> {};
 
