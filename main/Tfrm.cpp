@@ -16,6 +16,7 @@
 #include <exception>
 
 #include "commands/ListCommands.h"
+#include "commands/ProjectCommands.h"
 #include "commands/NewList.h"
 #include "commands/VerificationRun.h"
 #include "drive/DriveType.h"
@@ -25,6 +26,7 @@
 #include "main/HelpViewer.h"
 #include "main/MessageBoxes.h"
 #include "main/PaintBackground.h"
+#include "main/ProjectFileDialogs.h"
 #include "main/TabLabel.h"
 
 // The pictures live in a static library: their resource must be registered by name, and that
@@ -314,12 +316,12 @@ bool Tfrm::PickFolder([[maybe_unused]] std::string& folderName,
   return false;  // placeholder: the folder picker dialog is wired in here
 }
 
-bool Tfrm::ExecuteOpenDialog([[maybe_unused]] std::string& fileName) {
-  return false;  // placeholder: the file-open dialog is wired in here
+bool Tfrm::ExecuteOpenDialog(std::string& fileName) {
+  return ExecuteOpenDialog1(fileName, this);
 }
 
-bool Tfrm::ExecuteSaveDialog([[maybe_unused]] std::string& fileName) {
-  return false;  // placeholder: the file-save dialog is wired in here
+bool Tfrm::ExecuteSaveDialog(std::string& fileName) {
+  return ExecuteSaveDialog1(fileName, this);
 }
 
 bool Tfrm::IsCdromDrive(const std::string& path) {
@@ -352,10 +354,14 @@ void Tfrm::iNewClick() {
 }
 
 // Open: reads a project file.
-void Tfrm::iOpenClick() {}
+void Tfrm::iOpenClick() {
+  kelvane::iOpenClick(session_, *this);
+}
 
 // Save: writes the project file.
-void Tfrm::iSaveClick() {}
+void Tfrm::iSaveClick() {
+  kelvane::iSaveClick(session_, *this);
+}
 
 // CHECK: verifies the project against a picked folder.
 void Tfrm::iCheckClick() {
