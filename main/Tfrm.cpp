@@ -16,8 +16,8 @@
 #include <exception>
 
 #include "commands/ListCommands.h"
-#include "commands/ProjectCommands.h"
 #include "commands/NewList.h"
+#include "commands/ProjectCommands.h"
 #include "commands/VerificationRun.h"
 #include "drive/DriveType.h"
 #include "drive/TrayCommands.h"
