@@ -9,12 +9,15 @@
 #include <QIcon>
 #include <QListView>
 #include <QPainter>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
 #include <QScreen>
 #include <QToolButton>
 #include <exception>
 
+#include "FileUti2/PickFolder.h"
+#include "FileUti2/TBrowseFolderDlg.h"
 #include "commands/ListCommands.h"
 #include "commands/NewList.h"
 #include "commands/ProjectCommands.h"
@@ -56,6 +59,10 @@ Tfrm::Tfrm(QWidget* parent) : QWidget(parent) {
   InitKelvaneResources();
   setObjectName("frm");
   setWindowTitle("Kelvane");
+  // The folder picker's Help button asks for the application's help: this window's HELP.
+  TBrowseFolderDlg::HelpHandler = [window = QPointer<Tfrm>(this)](int) {
+    if (window) window->HelpTextClick();
+  };
   QPalette colours = palette();
   colours.setColor(QPalette::Window, kNavy);
   setPalette(colours);
@@ -310,10 +317,8 @@ bool Tfrm::AskYesNo(const std::string& text, const std::string& caption) {
   return !quitting_ && AskYesNoBox(this, text, caption);
 }
 
-bool Tfrm::PickFolder([[maybe_unused]] std::string& folderName,
-                      [[maybe_unused]] const std::string& prompt,
-                      [[maybe_unused]] int helpContext) {
-  return false;  // placeholder: the folder picker dialog is wired in here
+bool Tfrm::PickFolder(std::string& folderName, const std::string& prompt, int helpContext) {
+  return kelvane::PickFolder(folderName, prompt, helpContext);
 }
 
 bool Tfrm::ExecuteOpenDialog(std::string& fileName) {
