@@ -1,0 +1,83 @@
+// Feeds arbitrary bytes to the project file parser, loads what it accepts into a session, and
+// runs the list commands over it; any crash, leak, hang or broken invariant is a finding.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "commands/ListCommands.h"
+#include "commands/Session.h"
+#include "project/ListIndexError.h"
+#include "project/ProjectFile.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+bool Same(const kelvane::ParsedProject& a, const kelvane::ParsedProject& b) {
+  return a.ChkSrc == b.ChkSrc && a.entries == b.entries && a.values == b.values;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace kelvane;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  ParsedProject parsed;
+  try {
+    parsed = ParseProject(bytes);
+  } catch (const ListIndexError&) {
+    return 0;  // missing lines: the system's own error
+  } catch (const std::runtime_error&) {
+    return 0;  // bad header, bad or negative count
+  }
+  // Every line of the file is accounted for: header, path, source, count, entries, values.
+  Require(SplitLines(bytes).size() == 4 + parsed.entries.size() + parsed.values.size());
+
+  Session session;
+  Project& project = session.project;
+  ApplyProject(project, parsed);
+  Require(project.Count() == static_cast<int>(parsed.entries.size()));
+
+  // What was read is written back unchanged and reads back the same.
+  Require(Same(ParseProject(FormatProject(project)), parsed));
+
+  // SyncChecksFromValues fails exactly when a value entry is missing; otherwise every check
+  // mark follows its flag.
+  bool synced = true;
+  try {
+    project.SyncChecksFromValues();
+  } catch (const ListIndexError&) {
+    synced = false;
+  }
+  Require(synced == (project.ValueCount() >= project.Count()));
+  if (synced)
+    for (int i = 0; i < project.Count(); ++i)
+      Require(project.IsChecked(i) == (project.Flag(i) == '1'));
+
+  // Reset refuses exactly when the counts differ.
+  bool reset = true;
+  try {
+    resetClick(session);
+  } catch (const std::runtime_error&) {
+    reset = false;
+  }
+  Require(reset == (project.ValueCount() == project.Count()));
+
+  // Clicks and toggles on the first entries, as a user would do them.
+  for (int i = 0; i < project.Count() && i < 32; ++i) {
+    try {
+      CheckListTheClick(session, i);
+      project.SetState(i, project.IsChecked(i) ? TCheckState::cbUnchecked : TCheckState::cbChecked);
+      CheckListTheClickCheck(session, i);
+      Require(project.Flag(i) == (project.IsChecked(i) ? '1' : '0'));
+    } catch (const ListIndexError&) {
+      Require(i >= project.ValueCount());
+    }
+  }
+  return 0;
+}
