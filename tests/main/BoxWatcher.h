@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <string>
 #include <vector>
@@ -14,6 +15,11 @@ class BoxWatcher {
   struct Seen {
     std::string caption;
     std::string text;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+    bool onTop;
+    bool applicationModal;
   };
 
   explicit BoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok) : answer_(answer) {
@@ -27,7 +33,12 @@ class BoxWatcher {
   void Poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible()) return;
-    boxes_.push_back({box->windowTitle().toStdString(), box->text().toStdString()});
+    QPushButton* defaultButton = box->defaultButton();
+    boxes_.push_back({box->windowTitle().toStdString(), box->text().toStdString(), box->icon(),
+                      box->standardButtons(),
+                      defaultButton ? box->standardButton(defaultButton) : QMessageBox::NoButton,
+                      box->windowFlags().testFlag(Qt::WindowStaysOnTopHint),
+                      box->windowModality() == Qt::ApplicationModal});
     if (QAbstractButton* button = box->button(answer_))
       button->click();
     else

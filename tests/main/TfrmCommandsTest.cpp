@@ -76,6 +76,36 @@ TEST(TfrmErrors, RunCommandShowsLineBreaksOfTheMessage) {
   EXPECT_EQ(watcher.boxes()[0].text, "Error while getting CRC32\nFile: /x/A.TXT");
 }
 
+TEST(TfrmBoxes, NoticeAndQuestionBoxesHaveTheirButtonsCaptionsAndDefaults) {
+  Tfrm frm;
+  frm.show();
+  {
+    BoxWatcher watcher(QMessageBox::Ok);
+    frm.ShowMessage("Error(s) found\t: 0\rCheksum valid\t: 3");
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    const BoxWatcher::Seen& box = watcher.boxes()[0];
+    EXPECT_EQ(box.caption, "Kelvane");
+    EXPECT_EQ(box.text, "Error(s) found\t: 0\nCheksum valid\t: 3");  // tabs kept
+    EXPECT_EQ(box.buttons, QMessageBox::Ok);
+    EXPECT_EQ(box.icon, QMessageBox::NoIcon);
+  }
+  for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
+    BoxWatcher watcher(answer);
+    const bool yes =
+        frm.AskYesNo("File: /x/A.TXT\r\nDo you want to continue?", "Error while Getting CRC-32");
+    EXPECT_EQ(yes, answer == QMessageBox::Yes);
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    const BoxWatcher::Seen& box = watcher.boxes()[0];
+    EXPECT_EQ(box.caption, "Error while Getting CRC-32");
+    EXPECT_EQ(box.text, "File: /x/A.TXT\nDo you want to continue?");
+    EXPECT_EQ(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.defaultButton, QMessageBox::Yes);
+    EXPECT_EQ(box.icon, QMessageBox::NoIcon);
+    EXPECT_TRUE(box.onTop);
+    EXPECT_TRUE(box.applicationModal);
+  }
+}
+
 QModelIndex Row(Tfrm& frm, int row) {
   return frm.CheckList->model()->index(row, 0);
 }

@@ -1,0 +1,274 @@
+// Kelvane as a user drives it: New on a folder, Save, Clear, Open, CHECK against a damaged copy,
+// and QUIT in the middle of a run; every dialog and box answered as a user would.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FileUti2/FolderBrowserDialog.h"
+#include "main/TabLabel.h"
+#include "main/Tfrm.h"
+#include "support/TempDir.h"
+
+namespace kelvane {
+namespace {
+
+using test::TempDir;
+
+// Answers whatever modal window comes up: the folder picker with the next folder, a file dialog
+// with the next file name, a message box with the next answer (Yes or OK when none is queued).
+// Everything seen is recorded, so that a box that should not have come shows up in the test.
+class User {
+ public:
+  struct Box {
+    std::string caption;
+    std::string text;
+  };
+
+  // intervalMs 0: a look at every turn of the event loop, the run's pumps included.
+  explicit User(int intervalMs = 5) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
+    timer_.start(intervalMs);
+  }
+
+  std::deque<std::string> folders;
+  std::deque<std::string> fileNames;
+  std::deque<QMessageBox::StandardButton> answers;
+  std::vector<Box> boxes;
+  std::vector<std::string> unexpected;
+  // Runs at every look, modal window or not (a user's hand on a button during a run).
+  std::function<void()> meanwhile;
+
+ private:
+  void Look() {
+    if (meanwhile) meanwhile();
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible()) return;
+    if (auto* picker = qobject_cast<FolderBrowserDialog*>(modal)) return Pick(*picker);
+    if (auto* files = qobject_cast<QFileDialog*>(modal)) return Name(*files);
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) return Answer(*box);
+  }
+
+  void Pick(FolderBrowserDialog& picker) {
+    if (folders.empty()) {
+      unexpected.push_back("folder picker at " + picker.CurrentPath());
+      picker.reject();
+      return;
+    }
+    picker.SelectFolder(folders.front());
+    // OK comes on once the tree has the folder as its current item.
+    if (!picker.OkButton()->isEnabled()) return;
+    folders.pop_front();
+    picker.OkButton()->click();
+  }
+
+  void Name(QFileDialog& dialog) {
+    if (fileNames.empty()) {
+      unexpected.push_back("file dialog");
+      dialog.reject();
+      return;
+    }
+    dialog.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(fileNames.front()));
+    fileNames.pop_front();
+    static_cast<QDialog&>(dialog).accept();
+  }
+
+  void Answer(QMessageBox& box) {
+    boxes.push_back({box.windowTitle().toStdString(), box.text().toStdString()});
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    if (!answers.empty()) {
+      answer = answers.front();
+      answers.pop_front();
+    } else if (box.button(QMessageBox::Yes)) {
+      answer = QMessageBox::Yes;
+    }
+    box.button(answer)->click();
+  }
+
+  QTimer timer_;
+};
+
+void Click(Tfrm& frm, const char* name) {
+  auto* button = frm.findChild<QAbstractButton*>(name);
+  ASSERT_NE(button, nullptr) << name;
+  ASSERT_TRUE(button->isEnabled()) << name;
+  button->click();
+}
+
+// What the list shows: each entry's text and its box.
+struct Row {
+  std::string text;
+  Qt::CheckState box;
+  bool operator==(const Row&) const = default;
+};
+void PrintTo(const Row& row, std::ostream* os) { *os << row.text << " " << int(row.box); }
+
+std::vector<Row> Shown(Tfrm& frm) {
+  std::vector<Row> rows;
+  QAbstractItemModel* model = frm.CheckList->model();
+  for (int i = 0; i < model->rowCount(); ++i) {
+    const QModelIndex index = model->index(i, 0);
+    rows.push_back({model->data(index, Qt::DisplayRole).toString().toStdString(),
+                    Qt::CheckState(model->data(index, Qt::CheckStateRole).toInt())});
+  }
+  return rows;
+}
+
+std::string LabelText(TabLabel* label) { return label->text().toStdString(); }
+
+// The distribution: five files in three folders.
+void WriteDistribution(const TempDir& dir, const std::string& root) {
+  dir.Write(root + "/setup.exe", "123456789");
+  dir.Write(root + "/data/a.cab", "abc");
+  dir.Write(root + "/data/b.cab", std::string(200000, 'b'));
+  dir.Write(root + "/data/disk 2/c.cab", "third cabinet");
+  dir.Write(root + "/readme.txt", "Read me first.");
+}
+
+TEST(EndToEnd, NewSaveClearOpenThenCheckADamagedCopy) {
+  TempDir dir;
+  WriteDistribution(dir, "dist");
+  Tfrm frm;
+  frm.show();
+  User user;
+
+  // New on the distribution.
+  user.folders = {dir / "dist"};
+  Click(frm, "iNew");
+  const std::vector<Row> built = {{"data\\a.cab", Qt::Checked},
+                                  {"data\\b.cab", Qt::Checked},
+                                  {"data\\disk 2\\c.cab", Qt::Checked},
+                                  {"readme.txt", Qt::Checked},
+                                  {"setup.exe", Qt::Checked}};
+  EXPECT_EQ(Shown(frm), built);
+  EXPECT_EQ(LabelText(frm.ChkSrc), dir / "dist/");
+  EXPECT_EQ(LabelText(frm.Status3), "5/5");
+  EXPECT_EQ(frm.meter->value(), 100);
+  EXPECT_TRUE(frm.iCheck->isEnabled());
+  EXPECT_TRUE(user.boxes.empty());
+
+  // Save, Clear, Open: the same project comes back.
+  const std::string saved = dir / "dist.cfg";
+  user.fileNames = {saved};
+  Click(frm, "iSave");
+  ASSERT_TRUE(std::filesystem::exists(saved));
+  Click(frm, "Clear");
+  EXPECT_TRUE(Shown(frm).empty());
+  user.fileNames = {saved};
+  Click(frm, "iOpen");
+  EXPECT_EQ(Shown(frm), built);
+  EXPECT_EQ(LabelText(frm.ini), saved);
+  EXPECT_TRUE(user.boxes.empty());
+
+  // A copy in which b.cab changed and c.cab is missing; AutoEject ticked, but a folder on a disk
+  // is no optical drive.
+  WriteDistribution(dir, "copy");
+  dir.Write("copy/data/b.cab", std::string(200000, 'B'));
+  std::filesystem::remove(dir / "copy/data/disk 2/c.cab");
+  frm.AutoEject->setChecked(true);
+  user.folders = {dir / "copy"};
+  Click(frm, "iCheck");
+
+  EXPECT_FALSE(frm.AutoEject->isChecked());
+  EXPECT_EQ(Shown(frm), (std::vector<Row>{{"data\\a.cab", Qt::Checked},
+                                          {"data\\b.cab", Qt::PartiallyChecked},
+                                          {"data\\disk 2\\c.cab", Qt::PartiallyChecked},
+                                          {"readme.txt", Qt::Checked},
+                                          {"setup.exe", Qt::Checked}}));
+  ASSERT_EQ(user.boxes.size(), 3u);
+  EXPECT_EQ(user.boxes[0].caption, "CheckSum Error");
+  EXPECT_NE(user.boxes[0].text.find("File name \t: b.cab\n"), std::string::npos);
+  EXPECT_EQ(user.boxes[1].caption, "Error while Getting CRC-32");
+  EXPECT_EQ(user.boxes[1].text,
+            "File: " + (dir / "copy") + "/data/disk 2/c.cab\nDo you want to continue?");
+  EXPECT_EQ(user.boxes[2].caption, "Kelvane");
+  EXPECT_EQ(user.boxes[2].text,
+            "Error(s) found\t: 2\nCheksum valid\t: 3\n-------------------------\n"
+            "Checked \t: 5\nSkipped \t: 0\n-------------------------\nTotal file(s)\t: 5");
+  EXPECT_EQ(LabelText(frm.ChkDst), dir / "copy/");
+  EXPECT_EQ(LabelText(frm.Status1), "CRC-32bit :\t340BC6D9H -OK");
+  EXPECT_TRUE(frm.iNew->isEnabled());
+
+  // The next CHECK opens the pick at the copy again; cancelling it changes nothing.
+  user.folders.clear();
+  Click(frm, "iCheck");
+  ASSERT_EQ(user.unexpected, std::vector<std::string>{"folder picker at " + (dir / "copy")});
+  EXPECT_EQ(user.boxes.size(), 3u);
+}
+
+// QUIT pressed once the run is past some files: the run ends at its next poll, no box follows,
+// and the window is closed but still there for the run to return through.
+struct QuitCase {
+  const char* name;
+  const char* button;
+};
+
+class EndToEndQuit : public testing::TestWithParam<QuitCase> {};
+
+TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
+  TempDir dir;
+  for (int i = 0; i < 40; ++i) dir.Write("dist/f" + std::to_string(100 + i), std::string(5000, 'x'));
+  QPointer<Tfrm> frm = new Tfrm;
+  frm->show();
+  User user(0);
+  Project& project = frm->session().project;
+  const bool duringNew = std::string(GetParam().button) == "iNew";
+  if (!duringNew) {
+    user.folders = {dir / "dist"};
+    Click(*frm, "iNew");
+    ASSERT_EQ(project.ValueCount(), 40);
+  }
+  auto finished = [&] {
+    if (duringNew) return project.ValueCount();
+    int checked = 0;
+    for (int i = 0; i < project.Count(); ++i) checked += project.IsChecked(i) ? 1 : 0;
+    return checked;
+  };
+  bool quitPressed = false;
+  int finishedAtQuit = -1;
+  user.meanwhile = [&] {
+    // Two files into the run, the user presses QUIT.
+    if (quitPressed || !frm || frm->iNew->isEnabled() || finished() < 2) return;
+    quitPressed = true;
+    finishedAtQuit = finished();
+    frm->QUIT->click();
+  };
+  user.folders = {dir / "dist"};
+  Click(*frm, GetParam().button);
+
+  ASSERT_TRUE(quitPressed);
+  ASSERT_FALSE(frm.isNull());
+  EXPECT_FALSE(frm->isVisible());
+  EXPECT_TRUE(user.boxes.empty());
+  EXPECT_TRUE(user.unexpected.empty());
+  // The run ended at the poll that followed the press: nothing was finished after it.
+  EXPECT_EQ(finished(), finishedAtQuit);
+  // New was stopped early and trimmed: every remaining entry has its value.
+  if (duringNew) EXPECT_EQ(project.Count(), project.ValueCount());
+  EXPECT_TRUE(frm->iNew->isEnabled());
+  user.meanwhile = nullptr;
+  delete frm.data();
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, EndToEndQuit,
+                         testing::Values(QuitCase{"DuringNew", "iNew"},
+                                         QuitCase{"DuringCheck", "iCheck"}),
+                         [](const testing::TestParamInfo<QuitCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace kelvane
