@@ -160,6 +160,8 @@ void Tfrm::CreateControls() {
   QPalette listColours = CheckList->palette();
   listColours.setColor(QPalette::Base, kNavy);
   listColours.setColor(QPalette::Text, kYellow);
+  // Fusion outlines a check box in a shade of the window colour: navy would hide empty boxes.
+  listColours.setColor(QPalette::Window, QColor(192, 192, 192));
   CheckList->setPalette(listColours);
   listModel_ = new CheckListModel(
       session_.project, [this](int index) { CheckListTheClickCheck(index); }, CheckList);
