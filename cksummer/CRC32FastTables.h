@@ -40,10 +40,28 @@ constexpr SliceTables MakeSliceTables() {
 }
 inline constexpr SliceTables Slice = MakeSliceTables();
 
+// Jump64[k][v]: what byte k of a register adds to it after 64 zero bytes.
+using JumpTables = std::array<std::array<std::uint32_t, 256>, 4>;
+constexpr JumpTables MakeJump64() {
+  JumpTables t{};
+  for (std::size_t k = 0; k < 4; ++k) {
+    for (std::uint32_t v = 0; v < 256; ++v) {
+      std::uint32_t r = v << (8 * k);
+      for (int step = 0; step < 64; ++step) r = ZeroStep(r);
+      t[k][v] = r;
+    }
+  }
+  return t;
+}
+inline constexpr JumpTables Jump64 = MakeJump64();
+
 // Tap m of the index filter: how byte x_k (a data byte, with the group's start register XORed
 // into the group's first four bytes) changes the index of step k + m. Tap 0 is the identity.
 constexpr std::uint8_t Tap(std::size_t m, std::uint8_t v) {
-  return m == 0 ? v : static_cast<std::uint8_t>(Slice[m - 1][v] & 0xFFu);
+  if (m == 0) return v;
+  std::uint32_t r = LinearTable(v);
+  for (std::size_t i = 1; i < m; ++i) r = ZeroStep(r);
+  return static_cast<std::uint8_t>(r & 0xFFu);
 }
 
 // IndexTable[k][v]: the eight step indices of an 8-byte group, one per byte, that x_k = v
@@ -64,7 +82,8 @@ constexpr IndexTables MakeIndexTables() {
 }
 inline constexpr IndexTables IndexTable = MakeIndexTables();
 
-// The taps as GF2P8AFFINEQB matrices: row i (output bit i) sits in byte 7 - i of the word.
+// The taps of a 16-byte group as GF2P8AFFINEQB matrices: row i (output bit i) sits in byte
+// 7 - i of the word.
 inline constexpr std::size_t kTaps = 16;
 constexpr std::array<std::uint64_t, kTaps> MakeTapMatrices() {
   std::array<std::uint64_t, kTaps> t{};
@@ -82,7 +101,7 @@ constexpr std::array<std::uint64_t, kTaps> MakeTapMatrices() {
 }
 inline constexpr std::array<std::uint64_t, kTaps> TapMatrix = MakeTapMatrices();
 
-// The taps as PSHUFB look-ups of the low and of the high nibble.
+// The same taps as PSHUFB look-ups of the low and of the high nibble.
 using NibbleTables = std::array<std::array<std::uint8_t, 16>, kTaps>;
 constexpr NibbleTables MakeNibbleTables(int shift) {
   NibbleTables t{};
@@ -119,5 +138,53 @@ constexpr std::array<std::uint8_t, 2 * kMaxBlock> MakeIndexChange() {
 }
 alignas(64) inline constexpr std::array<std::uint8_t, 2 * kMaxBlock> IndexChange =
     MakeIndexChange();
+
+// Carry-less multiplication constants. Bytes are read as a polynomial whose first bit has the
+// highest degree, so a 64-bit word (bit i the coefficient of x^(63 - i)) carries a polynomial
+// of degree < 32 in its upper half, and a carry-less product of two words comes out multiplied
+// by x once more.
+
+// x^n mod P, as a register (bit i the coefficient of x^(31 - i)).
+constexpr std::uint32_t XPowerModP(unsigned n) {
+  std::uint32_t r = 0x80000000u;
+  for (unsigned i = 0; i < n; ++i) r = (r & 1u) ? (r >> 1) ^ 0xEDB88320u : r >> 1;
+  return r;
+}
+constexpr std::uint64_t AsWord(std::uint32_t reg) {
+  return std::uint64_t{reg} << 32;
+}
+
+// Moving a 16-byte state m groups of 16 zero bytes on: its low word times x^(64+128m) and its
+// high word times x^(128m), each one power lower for the product's extra x.
+constexpr std::uint64_t FoldLow(unsigned m) {
+  return AsWord(XPowerModP(64 + 128 * m - 1));
+}
+constexpr std::uint64_t FoldHigh(unsigned m) {
+  return AsWord(XPowerModP(128 * m - 1));
+}
+
+// Reducing a 16-byte state to its register: x^64 for the low word (twice), then Barrett with
+// floor(x^96 / P) without its x^64 term, and the polynomial without its x^32 term.
+inline constexpr std::uint64_t kReduceLow = AsWord(XPowerModP(63));
+constexpr std::uint64_t MakeBarrettQuotient() {
+  constexpr std::uint64_t kNormalPoly = 0x04C11DB7u;  // the same polynomial, bit i for x^i
+  // Long division of x^96 by x^32 + kNormalPoly; the remainder window is 33 bits wide.
+  std::uint64_t quotient = 0;
+  std::uint64_t window = 0;  // the dividend's bits from the current degree d up to d + 32
+  for (int d = 96; d >= 0; --d) {
+    window = (window << 1) | (d == 96 ? 1u : 0u);
+    if (d <= 64 && ((window >> 32) & 1u)) {
+      window ^= (std::uint64_t{1} << 32) | kNormalPoly;
+      if (d < 64) quotient |= std::uint64_t{1} << d;  // x^64 is always there
+    }
+  }
+  std::uint64_t reflected = 0;
+  for (int i = 0; i < 64; ++i) {
+    if ((quotient >> i) & 1u) reflected |= std::uint64_t{1} << (63 - i);
+  }
+  return reflected;
+}
+inline constexpr std::uint64_t kBarrettQuotient = MakeBarrettQuotient();
+inline constexpr std::uint64_t kPolyWord = AsWord(0xEDB88320u);
 
 }  // namespace kelvane::crc32fast
