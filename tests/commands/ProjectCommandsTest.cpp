@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -237,6 +238,9 @@ struct FailureRow {
   std::string bytes;
   std::string message;  // "{path}" stands for the file's full path
 };
+void PrintTo(const FailureRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class FailedOpenTest : public ProjectCommandsTest,
                        public testing::WithParamInterface<FailureRow> {};

@@ -36,6 +36,9 @@ struct DialogRow {
   QFileDialog::FileMode fileMode;
   QString title;
 };
+void PrintTo(const DialogRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class DialogConfigurationTest : public testing::TestWithParam<DialogRow> {};
 
@@ -103,6 +106,9 @@ struct TypedRow {
   int filter;  // index of the filter chosen before typing
   std::string result;
 };
+void PrintTo(const TypedRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class TypedNameTest : public DialogUseTest, public testing::WithParamInterface<TypedRow> {};
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ struct SplitRow {
   std::string bytes;
   std::vector<std::string> lines;
 };
+void PrintTo(const SplitRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class SplitLinesTest : public testing::TestWithParam<SplitRow> {};
 
@@ -69,6 +73,9 @@ struct ParseRow {
   std::vector<std::string> entries;
   std::vector<std::string> values;
 };
+void PrintTo(const ParseRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class ParseProjectTest : public testing::TestWithParam<ParseRow> {};
 
