@@ -10,8 +10,10 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -81,7 +83,8 @@ class User {
       dialog.reject();
       return;
     }
-    dialog.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(fileNames.front()));
+    dialog.findChild<QLineEdit*>("fileNameEdit")
+        ->setText(QString::fromStdString(fileNames.front()));
     fileNames.pop_front();
     static_cast<QDialog&>(dialog).accept();
   }
@@ -114,7 +117,9 @@ struct Row {
   Qt::CheckState box;
   bool operator==(const Row&) const = default;
 };
-void PrintTo(const Row& row, std::ostream* os) { *os << row.text << " " << int(row.box); }
+void PrintTo(const Row& row, std::ostream* os) {
+  *os << row.text << " " << int(row.box);
+}
 
 std::vector<Row> Shown(Tfrm& frm) {
   std::vector<Row> rows;
@@ -127,7 +132,9 @@ std::vector<Row> Shown(Tfrm& frm) {
   return rows;
 }
 
-std::string LabelText(TabLabel* label) { return label->text().toStdString(); }
+std::string LabelText(TabLabel* label) {
+  return label->text().toStdString();
+}
 
 // The distribution: five files in three folders.
 void WriteDistribution(const TempDir& dir, const std::string& root) {
@@ -148,9 +155,10 @@ TEST(EndToEnd, NewSaveClearOpenThenCheckADamagedCopy) {
   // New on the distribution.
   user.folders = {dir / "dist"};
   Click(frm, "iNew");
-  const std::vector<Row> built = {{"data\\a.cab", Qt::Checked},
+  // A folder's subfolders come before its own files.
+  const std::vector<Row> built = {{"data\\disk 2\\c.cab", Qt::Checked},
+                                  {"data\\a.cab", Qt::Checked},
                                   {"data\\b.cab", Qt::Checked},
-                                  {"data\\disk 2\\c.cab", Qt::Checked},
                                   {"readme.txt", Qt::Checked},
                                   {"setup.exe", Qt::Checked}};
   EXPECT_EQ(Shown(frm), built);
@@ -183,17 +191,17 @@ TEST(EndToEnd, NewSaveClearOpenThenCheckADamagedCopy) {
   Click(frm, "iCheck");
 
   EXPECT_FALSE(frm.AutoEject->isChecked());
-  EXPECT_EQ(Shown(frm), (std::vector<Row>{{"data\\a.cab", Qt::Checked},
+  EXPECT_EQ(Shown(frm), (std::vector<Row>{{"data\\disk 2\\c.cab", Qt::PartiallyChecked},
+                                          {"data\\a.cab", Qt::Checked},
                                           {"data\\b.cab", Qt::PartiallyChecked},
-                                          {"data\\disk 2\\c.cab", Qt::PartiallyChecked},
                                           {"readme.txt", Qt::Checked},
                                           {"setup.exe", Qt::Checked}}));
   ASSERT_EQ(user.boxes.size(), 3u);
-  EXPECT_EQ(user.boxes[0].caption, "CheckSum Error");
-  EXPECT_NE(user.boxes[0].text.find("File name \t: b.cab\n"), std::string::npos);
-  EXPECT_EQ(user.boxes[1].caption, "Error while Getting CRC-32");
-  EXPECT_EQ(user.boxes[1].text,
+  EXPECT_EQ(user.boxes[0].caption, "Error while Getting CRC-32");
+  EXPECT_EQ(user.boxes[0].text,
             "File: " + (dir / "copy") + "/data/disk 2/c.cab\nDo you want to continue?");
+  EXPECT_EQ(user.boxes[1].caption, "CheckSum Error");
+  EXPECT_NE(user.boxes[1].text.find("File name \t: b.cab\n"), std::string::npos);
   EXPECT_EQ(user.boxes[2].caption, "Kelvane");
   EXPECT_EQ(user.boxes[2].text,
             "Error(s) found\t: 2\nCheksum valid\t: 3\n-------------------------\n"
@@ -220,7 +228,8 @@ class EndToEndQuit : public testing::TestWithParam<QuitCase> {};
 
 TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
   TempDir dir;
-  for (int i = 0; i < 40; ++i) dir.Write("dist/f" + std::to_string(100 + i), std::string(5000, 'x'));
+  for (int i = 0; i < 40; ++i)
+    dir.Write("dist/f" + std::to_string(100 + i), std::string(5000, 'x'));
   QPointer<Tfrm> frm = new Tfrm;
   frm->show();
   User user(0);
@@ -257,7 +266,9 @@ TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
   // The run ended at the poll that followed the press: nothing was finished after it.
   EXPECT_EQ(finished(), finishedAtQuit);
   // New was stopped early and trimmed: every remaining entry has its value.
-  if (duringNew) EXPECT_EQ(project.Count(), project.ValueCount());
+  if (duringNew) {
+    EXPECT_EQ(project.Count(), project.ValueCount());
+  }
   EXPECT_TRUE(frm->iNew->isEnabled());
   user.meanwhile = nullptr;
   delete frm.data();
