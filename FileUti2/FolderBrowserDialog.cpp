@@ -6,8 +6,11 @@
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -57,9 +60,9 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
 
   auto* shortcutRow = new QHBoxLayout;
   for (const FolderShortcut& shortcut : shortcuts) {
-    auto* button = new QPushButton(shortcut.label, this);
+    auto* button = new QToolButton(this);
+    button->setText(shortcut.label);
     button->setToolTip(ToQt(shortcut.path));
-    button->setAutoDefault(false);  // Enter belongs to OK
     connect(button, &QPushButton::clicked, this, [this, path = shortcut.path] {
       SelectFolder(path);
       tree_->setFocus();
@@ -87,6 +90,18 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   tree_->sortByColumn(0, Qt::AscendingOrder);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   page->addWidget(tree_, 1);
+  // The model lists folders on its own thread, and every listing (or sorting) of a folder above
+  // the item selected by SelectFolder moves that item: it is brought back into view until the
+  // user takes over by selecting, opening or scrolling.
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(model_, signal, this, &FolderBrowserDialog::KeepCurrentInView);
+  connect(model_, &QAbstractItemModel::layoutChanged, this,
+          &FolderBrowserDialog::KeepCurrentInView);
+  const auto userTakesOver = [this] { follow_ = false; };
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, userTakesOver);
+  connect(tree_, &QTreeView::expanded, this, userTakesOver);
+  connect(tree_, &QTreeView::collapsed, this, userTakesOver);
+  connect(tree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, userTakesOver);
 
   buttonRow_ = new QHBoxLayout;
   buttonRow_->addStretch();
@@ -106,7 +121,7 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
-  resize(440, 480);
+  resize(400, 440);
 }
 
 bool FolderBrowserDialog::SelectFolder(const std::string& path) {
@@ -116,8 +131,14 @@ bool FolderBrowserDialog::SelectFolder(const std::string& path) {
   if (!index.isValid()) return false;
   tree_->setCurrentIndex(index);
   tree_->expand(index);
-  tree_->scrollTo(index);  // expands every ancestor too
+  tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);  // expands every ancestor too
+  follow_ = true;  // set last: the calls above count as the user's otherwise
   return true;
+}
+
+void FolderBrowserDialog::KeepCurrentInView() {
+  const QModelIndex current = tree_->currentIndex();
+  if (follow_ && current.isValid()) tree_->scrollTo(current, QAbstractItemView::PositionAtCenter);
 }
 
 std::string FolderBrowserDialog::PathOf(const QModelIndex& index) const {

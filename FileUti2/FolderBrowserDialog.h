@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class QAbstractButton;
 class QFileSystemModel;
 class QHBoxLayout;
 class QModelIndex;
@@ -37,10 +38,11 @@ class FolderBrowserDialog : public QDialog {
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
   QPushButton* HelpButton() const { return help_; }  // nullptr until AddHelpButton
-  const QList<QPushButton*>& ShortcutButtons() const { return shortcutButtons_; }
+  const QList<QAbstractButton*>& ShortcutButtons() const { return shortcutButtons_; }
 
   // Makes path the tree's current item, expanded, with its ancestors expanded and scrolled into
-  // view. False, and nothing changed, when the model has no item for it.
+  // view (and kept in view while the ancestors' listings arrive). False, and nothing changed,
+  // when the model has no item for it.
   bool SelectFolder(const std::string& path);
   // The file-system path of an item of the tree; empty for an invalid index.
   std::string PathOf(const QModelIndex& index) const;
@@ -51,13 +53,16 @@ class FolderBrowserDialog : public QDialog {
   QPushButton* AddHelpButton();
 
  private:
+  void KeepCurrentInView();
+
   QFileSystemModel* model_ = nullptr;
   QTreeView* tree_ = nullptr;
   QHBoxLayout* buttonRow_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QPushButton* help_ = nullptr;
-  QList<QPushButton*> shortcutButtons_;
+  QList<QAbstractButton*> shortcutButtons_;
+  bool follow_ = false;  // keep the current item in view while listings arrive
 };
 
 }  // namespace kelvane

@@ -275,6 +275,29 @@ TEST_F(BrowseFolderDlgTest, TreeListsFoldersButNoFiles) {
   });
 }
 
+TEST_F(BrowseFolderDlgTest, PreselectedFolderStaysInViewWhileListingsArrive) {
+  for (int i = 0; i < 80; ++i) tmp.MakeDir("dist/a" + std::to_string(100 + i));
+  tmp.MakeDir("dist/zz/target");
+  TBrowseFolderDlg dlg;
+  dlg.SetFolderName(tmp / "dist/zz/target");
+  RunDialog(dlg, Close::Cancel, [&](TBrowseFolderDlg& sender) {
+    QFileSystemModel* model = sender.DialogWindow()->Model();
+    QTreeView* tree = sender.Tree();
+    const QModelIndex dist = model->index(QString::fromStdString(tmp / "dist"));
+    // The 81 folders listed above zz (80, "disk 1") push the target far below the first screenful.
+    const auto inView = [&] {
+      return tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()));
+    };
+    // Listed and sorted: zz, which the model knew first, has moved to the end.
+    const auto listed = [&] {
+      return model->rowCount(dist) == 82 && model->fileName(model->index(81, 0, dist)) == "zz";
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed() && inView(); }, 60000))
+        << "listed " << listed() << ", in view " << inView();
+    EXPECT_EQ(sender.SelectionPath(), tmp / "dist/zz/target");
+  });
+}
+
 TEST(BrowseFolderDlgComputers, ThrowsBeforeAnythingIsShown) {
   TBrowseFolderDlg dlg;
   dlg.SetBrowseKind(TBrowseKind::bfComputers);
