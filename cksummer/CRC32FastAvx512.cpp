@@ -1,6 +1,6 @@
-// The AVX-512 CRC-32: the register jumps 64 bytes at a time (tables for the register, carry-less
-// folding for the data), slicing-by-16 gives the registers inside the block off that chain, and
-// a 16-tap GF2P8AFFINEQB filter finds every step index of the block at once.
+// The AVX-512 CRC-32: carry-less reduction gives what each 16-byte group's data adds to the
+// register, so only four table look-ups per group wait for the register, and a 16-tap
+// GF2P8AFFINEQB filter finds every step index of a 64-byte block at once.
 #include "cksummer/CRC32FastPaths.h"
 
 #if defined(__x86_64__)
@@ -12,18 +12,15 @@
 #include <immintrin.h>
 
 #include <bit>
+#include <cstring>
 #include <utility>
 
 #include "cksummer/CRC32FastSteps.h"
 
-#define KELVANE_AVX512 __attribute__((target("avx512f,avx512bw,gfni,vpclmulqdq,pclmul")))
+#define KELVANE_AVX512 __attribute__((target("avx512f,avx512bw,gfni,vpclmulqdq")))
 
 namespace kelvane::crc32fast {
 namespace {
-
-// A state is a 16-byte message standing for the data before it: read from a zero register it
-// leaves the same register. Folding a state over 16 zero bytes and XORing the next group in
-// keeps it so.
 
 inline constexpr std::size_t kBlock = 64;
 
@@ -35,33 +32,28 @@ KELVANE_AVX512 inline __m512i Broadcast(std::uint64_t v) {
   return _mm512_set1_epi64(static_cast<long long>(v));
 }
 
-// The register that a state leaves.
-KELVANE_AVX512 inline std::uint32_t Reduce(__m128i state) {
-  const __m128i low = _mm_set_epi64x(0, static_cast<long long>(kReduceLow));
-  // Fold the low word into the rest twice: 128 bits to 96, then to 64 in the low word.
-  __m128i s = _mm_xor_si128(_mm_clmulepi64_si128(state, low, 0x00),
-                            _mm_and_si128(state, _mm_set_epi64x(-1, 0)));
-  s = _mm_xor_si128(_mm_srli_si128(s, 8), _mm_srli_si128(_mm_clmulepi64_si128(s, low, 0x00), 8));
-  // Barrett: the quotient by P, then the low 32 bits of quotient times P.
-  const __m128i quotient = _mm_xor_si128(
-      s, _mm_slli_epi64(_mm_clmulepi64_si128(
-                            s, _mm_set_epi64x(0, static_cast<long long>(kBarrettQuotient)), 0x00),
-                        1));
-  const __m128i product =
-      _mm_clmulepi64_si128(quotient, _mm_set_epi64x(0, static_cast<long long>(kPolyWord)), 0x00);
-  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(_mm_extract_epi64(product, 1)) >>
-                                    31);
+// Each 128-bit lane read as a 16-byte message from a zero register: the register it leaves,
+// in the lane's first four bytes. That is the lane's polynomial times x^32 modulo P: fold the
+// low word into the rest twice (128 bits to 96, then to 64), then Barrett reduction.
+KELVANE_AVX512 inline __m512i LaneRegisters(__m512i lanes) {
+  const __m512i low = Broadcast(kReduceLow);
+  __m512i s = _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(lanes, low, 0x00), lanes,
+                                        _mm512_set4_epi64(-1, 0, -1, 0), 0x78);  // a ^ (b & c)
+  s = _mm512_xor_si512(_mm512_bsrli_epi128(s, 8),
+                       _mm512_bsrli_epi128(_mm512_clmulepi64_epi128(s, low, 0x00), 8));
+  const __m512i quotient = _mm512_xor_si512(
+      s, _mm512_slli_epi64(_mm512_clmulepi64_epi128(s, Broadcast(kBarrettQuotient), 0x00), 1));
+  const __m512i product = _mm512_clmulepi64_epi128(quotient, Broadcast(kPolyWord), 0x00);
+  return _mm512_srli_epi64(_mm512_bsrli_epi128(product, 8), 31);
 }
 
-// The linear register that the 64 bytes leave from a zero register: the first three groups
-// folded onto the last, then reduced.
-KELVANE_AVX512 inline std::uint32_t DataRegister(__m512i data, __m512i onToLast) {
-  const __m512i folded =
-      Xor3(_mm512_clmulepi64_epi128(data, onToLast, 0x00),
-           _mm512_clmulepi64_epi128(data, onToLast, 0x11), _mm512_maskz_mov_epi64(0xC0, data));
-  const __m256i half =
-      _mm256_xor_si256(_mm512_castsi512_si256(folded), _mm512_extracti64x4_epi64(folded, 1));
-  return Reduce(_mm_xor_si128(_mm256_castsi256_si128(half), _mm256_extracti128_si256(half, 1)));
+// The linear register after a 16-byte group that starts from r, given what the group's last
+// twelve bytes add (rest): the first four bytes meet the register.
+KELVANE_CRC_INLINE std::uint32_t GroupEnd(const std::uint8_t* group, std::uint32_t r,
+                                          std::uint32_t rest) {
+  const std::uint32_t x = Load32(group) ^ r;
+  return Slice[15][x & 0xFFu] ^ Slice[14][(x >> 8) & 0xFFu] ^ Slice[13][(x >> 16) & 0xFFu] ^
+         Slice[12][x >> 24] ^ rest;
 }
 
 struct Taps {
@@ -104,20 +96,16 @@ KELVANE_AVX512 std::uint32_t UpdateAvx512Gfni(const std::uint8_t* p, std::size_t
                                               std::uint32_t r) {
   Taps taps;
   for (std::size_t m = 0; m < kTaps; ++m) taps.matrix[m] = Broadcast(TapMatrix[m]);
-  constexpr std::uint64_t k3Low = FoldLow(3), k3High = FoldHigh(3), k2Low = FoldLow(2),
-                          k2High = FoldHigh(2), k1Low = FoldLow(1), k1High = FoldHigh(1);
-  const __m512i onToLast =
-      _mm512_set_epi64(0, 0, static_cast<long long>(k1High), static_cast<long long>(k1Low),
-                       static_cast<long long>(k2High), static_cast<long long>(k2Low),
-                       static_cast<long long>(k3High), static_cast<long long>(k3Low));
   for (; n >= kBlock; p += kBlock, n -= kBlock) {
     const __m512i data = _mm512_loadu_si512(p);
-    // The chain from block to block is only the jump over 64 bytes; what the data adds to it,
-    // and the registers at the groups inside the block, are off that chain.
-    const std::uint32_t next = JumpBy64(r) ^ DataRegister(data, onToLast);
-    const std::uint32_t r1 = SliceBy16(p, r);
-    const std::uint32_t r2 = SliceBy16(p + 16, r1);
-    const std::uint32_t r3 = SliceBy16(p + 32, r2);
+    // What the last twelve bytes of each group add to the register is data alone, so it is
+    // computed apart; the chain from group to group is four look-ups and five XORs.
+    alignas(64) std::uint32_t rest[16];
+    _mm512_store_si512(rest, LaneRegisters(_mm512_maskz_mov_epi8(0xFFF0FFF0FFF0FFF0u, data)));
+    const std::uint32_t r1 = GroupEnd(p, r, rest[0]);
+    const std::uint32_t r2 = GroupEnd(p + 16, r1, rest[4]);
+    const std::uint32_t r3 = GroupEnd(p + 32, r2, rest[8]);
+    const std::uint32_t next = GroupEnd(p + 48, r3, rest[12]);
     __m512i starts = _mm512_maskz_set1_epi32(0x0001, static_cast<int>(r));
     starts = _mm512_mask_set1_epi32(starts, 0x0010, static_cast<int>(r1));
     starts = _mm512_mask_set1_epi32(starts, 0x0100, static_cast<int>(r2));

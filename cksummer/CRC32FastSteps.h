@@ -27,6 +27,12 @@ KELVANE_CRC_INLINE std::uint64_t Load64(const std::uint8_t* p) {
   return v;
 }
 
+// Four bytes as a little-endian word.
+KELVANE_CRC_INLINE std::uint32_t Load32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
 KELVANE_CRC_INLINE std::uint32_t Byte(std::uint64_t x, int k) {
   return static_cast<std::uint32_t>((x >> (8 * k)) & 0xFFu);
 }
@@ -52,12 +58,6 @@ KELVANE_CRC_INLINE std::uint32_t SliceBy16(const std::uint8_t* p, std::uint32_t 
                              Slice[9][Byte(lo, 6)] ^ Slice[8][Byte(lo, 7)] ^ SliceBy8(hi);
   return Slice[15][Byte(lo, 0)] ^ Slice[14][Byte(lo, 1)] ^ Slice[13][Byte(lo, 2)] ^
          Slice[12][Byte(lo, 3)] ^ data;
-}
-
-// The linear register r moved on by 64 zero bytes.
-KELVANE_CRC_INLINE std::uint32_t JumpBy64(std::uint32_t r) {
-  return Jump64[0][r & 0xFFu] ^ Jump64[1][(r >> 8) & 0xFFu] ^ Jump64[2][(r >> 16) & 0xFFu] ^
-         Jump64[3][r >> 24];
 }
 
 // The eight step indices of an 8-byte group whose word, start register XORed in, is x, as long

@@ -40,21 +40,6 @@ constexpr SliceTables MakeSliceTables() {
 }
 inline constexpr SliceTables Slice = MakeSliceTables();
 
-// Jump64[k][v]: what byte k of a register adds to it after 64 zero bytes.
-using JumpTables = std::array<std::array<std::uint32_t, 256>, 4>;
-constexpr JumpTables MakeJump64() {
-  JumpTables t{};
-  for (std::size_t k = 0; k < 4; ++k) {
-    for (std::uint32_t v = 0; v < 256; ++v) {
-      std::uint32_t r = v << (8 * k);
-      for (int step = 0; step < 64; ++step) r = ZeroStep(r);
-      t[k][v] = r;
-    }
-  }
-  return t;
-}
-inline constexpr JumpTables Jump64 = MakeJump64();
-
 // Tap m of the index filter: how byte x_k (a data byte, with the group's start register XORed
 // into the group's first four bytes) changes the index of step k + m. Tap 0 is the identity.
 constexpr std::uint8_t Tap(std::size_t m, std::uint8_t v) {
@@ -152,15 +137,6 @@ constexpr std::uint32_t XPowerModP(unsigned n) {
 }
 constexpr std::uint64_t AsWord(std::uint32_t reg) {
   return std::uint64_t{reg} << 32;
-}
-
-// Moving a 16-byte state m groups of 16 zero bytes on: its low word times x^(64+128m) and its
-// high word times x^(128m), each one power lower for the product's extra x.
-constexpr std::uint64_t FoldLow(unsigned m) {
-  return AsWord(XPowerModP(64 + 128 * m - 1));
-}
-constexpr std::uint64_t FoldHigh(unsigned m) {
-  return AsWord(XPowerModP(128 * m - 1));
 }
 
 // Reducing a 16-byte state to its register: x^64 for the low word (twice), then Barrett with
