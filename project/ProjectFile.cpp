@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "cksummer/FileDescriptor.h"
 #include "project/ListIndexError.h"
 
 namespace kelvane {
@@ -65,40 +66,19 @@ void AppendLine(std::string& out, std::string_view line) {
   out += "\r\n";
 }
 
-// Closes a descriptor when the scope is left, on every path.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  // Closes now and reports the result, since a failed close can mean lost data.
-  int Close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
-
 std::string ReadFileBytes(const std::string& path) {
   // Non-blocking, so that a FIFO picked by mistake does not freeze the window; only a regular
   // file is read.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) ThrowFileError("open", path, errno);
+  if (fd.Get() < 0) ThrowFileError("open", path, errno);
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) ThrowFileError("open", path, errno);
+  if (::fstat(fd.Get(), &info) != 0) ThrowFileError("open", path, errno);
   if (S_ISDIR(info.st_mode)) ThrowFileError("open", path, EISDIR);
   if (!S_ISREG(info.st_mode)) ThrowFileError("open", path, "Not a regular file");
   std::string bytes;
   char buffer[65536];
   for (;;) {
-    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) ThrowFileError("read", path, errno);
     if (got == 0) break;
@@ -157,12 +137,14 @@ void ReplaceFileBytes(const std::string& path, std::string_view bytes) {
   }
   std::string tempPath;
   FileDescriptor fd(CreateTempBeside(target, tempPath));
-  if (fd.get() < 0) ThrowFileError("create", path, errno);
+  if (fd.Get() < 0) ThrowFileError("create", path, errno);
   int error = 0;
   const char* action = "write";
-  if (exists && S_ISREG(existing.st_mode)) ::fchmod(fd.get(), existing.st_mode & 07777);
-  if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) error = errno;
-  if (fd.Close() != 0 && error == 0) error = errno;
+  // Best effort: a file whose mode cannot be copied is still better saved than not.
+  if (exists && S_ISREG(existing.st_mode)) ::fchmod(fd.Get(), existing.st_mode & 07777);
+  if (!WriteAll(fd.Get(), bytes) || ::fsync(fd.Get()) != 0) error = errno;
+  // Closed by hand, since a failed close can mean lost data.
+  if (::close(fd.Release()) != 0 && error == 0) error = errno;
   if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0) {
     error = errno;
     action = "create";
@@ -174,7 +156,7 @@ void ReplaceFileBytes(const std::string& path, std::string_view bytes) {
   // Make the rename itself durable; the new file is complete either way.
   FileDescriptor folder(
       ::open(SplitPath(target).first.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() >= 0) ::fsync(folder.get());
+  if (folder.Get() >= 0) ::fsync(folder.Get());
 }
 
 }  // namespace
