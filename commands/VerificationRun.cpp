@@ -74,11 +74,10 @@ Outcome CheckEntry(Session& session, Shell& shell, int i, Tally& tally) {
   const EntryPath full = ResolveEntry(session.CheckRoot, p.Entry(i));
   const std::string storedCRC = p.StoredCRC32(i);
   const std::string storedCS19 = p.StoredCheckSum19(i);
-  const std::string flag = p.FlagText(i);
   p.SetText(TLabel::Status1, "CRC-32bit :\t" + storedCRC + "H");
   p.SetText(TLabel::Status2, "ChekSum19 :\t" + storedCS19 + "H");
   p.SetText(TLabel::Status3, std::to_string(i + 1) + "/" + std::to_string(p.Count()));
-  p.SetText(TLabel::S17, "CRC32:" + flag);
+  p.SetText(TLabel::S17, "CRC32:" + p.FlagText(i));
   // An entry cut short by STOP before its comparison was not verified: it is not counted, so
   // "Cheksum valid" never includes a file that was not read.
   if (PumpAndPoll(session, shell)) {
@@ -107,7 +106,7 @@ Outcome CheckEntry(Session& session, Shell& shell, int i, Tally& tally) {
     return Outcome::next;
   }
 
-  p.SetText(TLabel::S17, "CHX19:" + flag);
+  p.SetText(TLabel::S17, "CHX19:" + p.FlagText(i));  // a toggle meanwhile shows at once
   if (PumpAndPoll(session, shell)) {
     --tally.checked;
     return Outcome::stop;

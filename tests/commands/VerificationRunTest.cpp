@@ -367,6 +367,26 @@ TEST(VerificationRunTest, ToggleDuringTheRunDecidesALaterEntry) {
   EXPECT_EQ(shell.messages, std::vector<std::string>{Summary(0, 2, 2, 1, 3)});
 }
 
+TEST(VerificationRunTest, S17ShowsTheFlagAsItIsWhenEachSumStarts) {
+  Copy copy;
+  Session s = MakeSession({"a.txt"}, {kAbc});
+  FakeShell shell;
+  shell.folders = {copy.dir.str()};
+  std::string s17AtFirstPoll;
+  // The user unticks the entry while its CRC-32 is about to be taken.
+  shell.atPump[2] = [&] {
+    s17AtFirstPoll = s.project.Text(TLabel::S17);
+    s.project.SetState(0, S::cbUnchecked);
+    CheckListTheClickCheck(s, 0);
+  };
+
+  iCheckClick(s, shell);
+
+  EXPECT_EQ(s17AtFirstPoll, "CRC32:1");
+  EXPECT_EQ(s.project.Text(TLabel::S17), "CHX19:0");
+  EXPECT_EQ(s.project.Value(0), "CADBBE3D000000000");
+}
+
 TEST(VerificationRunTest, ShortValueListFailsWithTheIndexErrorAndRestoresTheMarks) {
   Copy copy;
   Session s;
