@@ -1,9 +1,10 @@
-// The fast CRC-32 routines against the byte-wise reference, each forced in turn where the CPU has
-// it.
+// The fast CRC-32 routines against the byte-wise reference, each one forced where the CPU has it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
