@@ -1,6 +1,8 @@
 // Joining a list entry to a base folder, and the entries that must never be read.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "commands/EntryPath.h"
 
 namespace kelvane {
@@ -26,6 +28,9 @@ struct ResolveCase {
   const char* path;
   bool safe;
 };
+void PrintTo(const ResolveCase& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class ResolveEntryTest : public testing::TestWithParam<ResolveCase> {};
 

@@ -1,6 +1,8 @@
 // The CHECK command: pick, marks, questions, summary, AutoEject and the sound failure rules.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <filesystem>
 #include <vector>
@@ -160,6 +162,9 @@ struct OneEntryCase {
   S state;
   int errors;
 };
+void PrintTo(const OneEntryCase& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class VerificationOneEntryTest : public testing::TestWithParam<OneEntryCase> {};
 
@@ -280,6 +285,9 @@ struct NoAnswerCase {
   std::string summary;
   int ejects;
 };
+void PrintTo(const NoAnswerCase& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class VerificationMismatchNoTest : public testing::TestWithParam<NoAnswerCase> {};
 

@@ -2,6 +2,8 @@
 // and QUIT in the middle of a run; every dialog and box answered as a user would.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -223,6 +225,9 @@ struct QuitCase {
   const char* name;
   const char* button;
 };
+void PrintTo(const QuitCase& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class EndToEndQuit : public testing::TestWithParam<QuitCase> {};
 
