@@ -6,8 +6,13 @@
 namespace kelvane {
 
 std::string StripTrailingSeparators(std::string folder) {
+  const bool root = !folder.empty() && folder.front() == '/';
   while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
-  return folder;
+  return folder.empty() && root ? "/" : folder;
+}
+
+std::string WithTrailingSeparator(const std::string& folder) {
+  return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
 }
 
 namespace {
@@ -36,7 +41,7 @@ bool IsSafeRelative(const std::string& entry) {
 EntryPath ResolveEntry(const std::string& base, const std::string& entry) {
   std::string relative = entry;
   std::replace(relative.begin(), relative.end(), '\\', '/');
-  return {base + "/" + relative, IsSafeRelative(relative)};
+  return {WithTrailingSeparator(base) + relative, IsSafeRelative(relative)};
 }
 
 }  // namespace kelvane

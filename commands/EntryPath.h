@@ -6,13 +6,16 @@
 namespace kelvane {
 
 struct EntryPath {
-  std::string path;  // base + "/" + the entry with every "\" turned into "/"
+  std::string path;  // base, "/" + the entry with every "\" turned into "/" (one "/" after a root)
   bool safe;         // false: the entry would leave the base folder and must not be read
 };
 
-// Every trailing "/" and "\" removed: "/media/cdrom/" gives "/media/cdrom", "D:\" gives "D:" and
-// the root "/" gives "", so that joining it with "/" + entry never yields "//entry".
+// Every trailing "/" and "\" removed: "/media/cdrom/" gives "/media/cdrom" and "D:\" gives "D:".
+// The root "/" stays "/", so that it can be offered again by the next pick.
 std::string StripTrailingSeparators(std::string folder);
+
+// The folder as the labels show it, with one trailing "/": "/srv/dist/", and "/" for the root.
+std::string WithTrailingSeparator(const std::string& folder);
 
 // The full path of an entry below base (a folder held without trailing separator). Project files
 // are hand-editable, so an entry that is absolute ("/x", "\x", "C:x") or has an empty, "." or ".."

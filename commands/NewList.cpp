@@ -60,7 +60,7 @@ void Run(Session& session, Shell& shell, const std::string& folder) {
   session.StopRequested = false;
   shell.SetButtonsEnabled(false);
   p.ClearValues();
-  p.SetText(TLabel::ChkSrc, folder + "/");
+  p.SetText(TLabel::ChkSrc, WithTrailingSeparator(folder));
 
   ComputeAll(session, shell, folder);
 
@@ -84,7 +84,6 @@ void iNewClick(Session& session, Shell& shell) {
   session.StopRequested = false;
   shell.SetButtonsEnabled(false);
   try {
-    // A root pick "/" becomes "", so that full paths read "/entry", never "//entry".
     Run(session, shell, StripTrailingSeparators(std::move(folder)));
   } catch (...) {
     // The lists stay as the failure left them: the finished entries keep their values.

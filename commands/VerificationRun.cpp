@@ -50,13 +50,11 @@ std::string SummaryText(int errors, int checked, int total) {
          "Total file(s)\t: " + std::to_string(total);
 }
 
-// The folder the pick opens at. The Linux root is held as "" (so that full paths read "/entry"),
-// which is also CheckRoot before any pick; ChkDst, written only once a run began on a folder,
-// tells the two apart. A Windows-made drive "D:" is offered as its root "D:\".
+// The folder the pick opens at: the last one picked. A Windows-made drive "D:" is offered as its
+// root "D:\".
 std::string PickOffer(const Session& session) {
   const std::string& root = session.CheckRoot;
-  if (root.empty()) return session.project.Text(TLabel::ChkDst) == "/" ? "/" : "";
-  if (root.back() == ':') return root + "\\";
+  if (!root.empty() && root.back() == ':') return root + "\\";
   return root;
 }
 
@@ -138,7 +136,7 @@ void Run(Session& session, Shell& shell) {
     p.SetState(i, TCheckState::cbUnchecked);
     if (IsExcluded(p, i)) p.SetState(i, TCheckState::cbGrayed);
   }
-  p.SetText(TLabel::ChkDst, session.CheckRoot + "/");
+  p.SetText(TLabel::ChkDst, WithTrailingSeparator(session.CheckRoot));
 
   Tally tally;
   const int n = p.Count();

@@ -336,7 +336,8 @@ bool Tfrm::IsCdromDrive(const std::string& path) {
 }
 
 void Tfrm::ClickEject() {
-  Eject->click();
+  // After QUIT the program is ending: a run that stopped there must not open the tray as well.
+  if (!quitting_) Eject->click();
 }
 void Tfrm::ClickCheck() {
   iCheck->click();

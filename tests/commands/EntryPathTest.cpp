@@ -10,7 +10,8 @@ namespace {
 
 TEST(StripTrailingSeparatorsTest, RemovesEverySeparatorAtTheEnd) {
   const std::pair<std::string, std::string> cases[] = {
-      {"/", ""},  // the root: joined with "/" + entry it gives "/entry"
+      {"/", "/"},  // the root stays, to be offered again
+      {"//", "/"},
       {"/media/cdrom/", "/media/cdrom"},
       {"/media/cdrom//", "/media/cdrom"},
       {"/srv/dist", "/srv/dist"},
@@ -19,6 +20,12 @@ TEST(StripTrailingSeparatorsTest, RemovesEverySeparatorAtTheEnd) {
       {"", ""},
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(StripTrailingSeparators(in), out) << in;
+}
+
+TEST(WithTrailingSeparatorTest, AddsOneSlashUnlessThereIsOne) {
+  EXPECT_EQ(WithTrailingSeparator("/srv/dist"), "/srv/dist/");
+  EXPECT_EQ(WithTrailingSeparator("/"), "/");
+  EXPECT_EQ(WithTrailingSeparator(""), "/");
 }
 
 struct ResolveCase {
@@ -46,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ResolveCase{"BareName", "/srv/dist", "setup.exe", "/srv/dist/setup.exe", true},
                     ResolveCase{"NestedBackslashes", "/srv/dist", "DATA\\DISK1\\README.TXT",
                                 "/srv/dist/DATA/DISK1/README.TXT", true},
-                    ResolveCase{"RootBaseGivesOneSlash", "", "data\\a.cab", "/data/a.cab", true},
+                    ResolveCase{"RootBaseGivesOneSlash", "/", "data\\a.cab", "/data/a.cab", true},
+                    ResolveCase{"EmptyBaseIsTheRoot", "", "data\\a.cab", "/data/a.cab", true},
                     ResolveCase{"NameWithSpacesAndDots", "/d", "my dir\\a..b .txt",
                                 "/d/my dir/a..b .txt", true},
                     ResolveCase{"DotFileIsFine", "/d", ".config", "/d/.config", true},

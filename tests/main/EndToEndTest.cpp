@@ -258,8 +258,12 @@ TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
     if (quitPressed || !frm || frm->iNew->isEnabled() || finished() < 2) return;
     quitPressed = true;
     finishedAtQuit = finished();
+    // With AutoEject ticked a finished CHECK would open the tray; after QUIT it must not.
+    frm->AutoEject->setChecked(true);
     frm->QUIT->click();
   };
+  int ejects = 0;
+  QObject::connect(frm->Eject, &QAbstractButton::clicked, [&ejects] { ++ejects; });
   user.folders = {dir / "dist"};
   Click(*frm, GetParam().button);
 
@@ -270,6 +274,7 @@ TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
   EXPECT_TRUE(user.unexpected.empty());
   // The run ended at the poll that followed the press: nothing was finished after it.
   EXPECT_EQ(finished(), finishedAtQuit);
+  EXPECT_EQ(ejects, 0);
   // New was stopped early and trimmed: every remaining entry has its value.
   if (duringNew) {
     EXPECT_EQ(project.Count(), project.ValueCount());
