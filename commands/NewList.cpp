@@ -8,19 +8,12 @@
 #include "cksummer/FileChecksums.h"
 #include "cksummer/ListFiles.h"
 #include "commands/EntryPath.h"
+#include "commands/RunSteps.h"
 #include "project/ValueEntry.h"
 
 namespace kelvane {
 
 namespace {
-
-const char kPickPrompt[] = "Please pick a drive or directory to scan";
-
-// Pumps the window's events and tells whether a STOP (or QUIT, Load, Eject) has been asked for.
-bool PumpAndPoll(Session& session, Shell& shell) {
-  shell.PumpEvents();
-  return session.StopRequested;
-}
 
 // Computes the sums of every listed file in order; returns when done or at a poll that finds
 // StopRequested set.

@@ -8,23 +8,17 @@
 
 #include "cksummer/FileChecksums.h"
 #include "commands/EntryPath.h"
+#include "commands/RunSteps.h"
 #include "project/ValueEntry.h"
 
 namespace kelvane {
 
 namespace {
 
-const char kPickPrompt[] = "Please pick a drive or directory to scan";
-
 // A value entry whose flag is anything but "1" (a hand-edited one may have none) is excluded,
 // as at rest, where only flag "1" shows a ticked box.
 bool IsExcluded(const Project& p, int index) {
   return p.Flag(index) != '1';
-}
-
-bool PumpAndPoll(Session& session, Shell& shell) {
-  shell.PumpEvents();
-  return session.StopRequested;
 }
 
 // What follows a file name's last "\" or ":" (the entry as stored, with its "\" separators).
