@@ -1,6 +1,7 @@
 // The AVX-512 CRC-32: carry-less reduction gives what each 16-byte group's data adds to the
-// register, so only four table look-ups per group wait for the register, and a 16-tap
-// GF2P8AFFINEQB filter finds every step index of a 64-byte block at once.
+// register, so only four table look-ups per group wait for the register, and Barrett's quotient
+// of each group (three carry-less products) shows every step of a 64-byte block that takes
+// entry 0.
 #include "cksummer/CRC32FastPaths.h"
 
 #if defined(__x86_64__)
@@ -56,27 +57,20 @@ KELVANE_CRC_INLINE std::uint32_t GroupEnd(const std::uint8_t* group, std::uint32
          Slice[12][x >> 24] ^ rest;
 }
 
-struct Taps {
-  __m512i matrix[kTaps];
-};
-
-template <std::size_t M>
-KELVANE_AVX512 inline __m512i Tap(const Taps& taps, __m512i x) {
-  return _mm512_gf2p8affine_epi64_epi8(_mm512_bslli_epi128(x, M), taps.matrix[M], 0);
-}
-
-// x: each group with its start register XORed into its first four bytes. The step index of
-// every byte, as long as no step of the block takes entry 0.
-template <std::size_t... M>
-KELVANE_AVX512 inline __m512i StepIndices(const Taps& taps, __m512i x, std::index_sequence<M...>) {
-  __m512i acc = Xor3(x, Tap<1>(taps, x), Tap<2>(taps, x));  // tap 0 is the identity
-  ((acc = Xor3(acc, Tap<2 * M + 3>(taps, x), Tap<2 * M + 4>(taps, x))), ...);
-  return _mm512_xor_si512(acc, Tap<kTaps - 1>(taps, x));
+// The quotient of a 16-byte group: with the group's start register XORed into its first four
+// bytes, polynomial division by P gives one quotient byte per step, and a step takes entry 0 if
+// and only if its quotient byte is zero. Barrett's method gives all sixteen at once:
+// q = x ^ (low 128 bits of x times kQuotientMultiplier), three carry-less products per group.
+KELVANE_AVX512 inline __m512i GroupQuotients(__m512i x, __m512i multiplier) {
+  const __m512i cross = _mm512_xor_si512(_mm512_clmulepi64_epi128(x, multiplier, 0x10),
+                                         _mm512_clmulepi64_epi128(x, multiplier, 0x01));
+  return Xor3(x, _mm512_clmulepi64_epi128(x, multiplier, 0x00), _mm512_bslli_epi128(cross, 8));
 }
 
 // The change to the block's linear end register from its entry-0 steps. Each one changes every
 // later index, so the zeros are taken in order, each after the changes of the ones before it.
-KELVANE_AVX512 std::uint32_t Entry0Correction(__m512i indices, std::uint64_t zeros) {
+KELVANE_AVX512 std::uint32_t Entry0Correction(__m512i quotients, std::uint64_t zeros) {
+  __m512i indices = _mm512_gf2p8affine_epi64_epi8(quotients, Broadcast(kQuotientToIndex), 0);
   std::uint32_t correction = 0;
   do {
     const int j = std::countr_zero(zeros);
@@ -94,8 +88,10 @@ KELVANE_AVX512 std::uint32_t Entry0Correction(__m512i indices, std::uint64_t zer
 
 KELVANE_AVX512 std::uint32_t UpdateAvx512Gfni(const std::uint8_t* p, std::size_t n,
                                               std::uint32_t r) {
-  Taps taps;
-  for (std::size_t m = 0; m < kTaps; ++m) taps.matrix[m] = Broadcast(TapMatrix[m]);
+  const __m512i multiplier = _mm512_set4_epi64(static_cast<long long>(kQuotientMultiplier[1]),
+                                               static_cast<long long>(kQuotientMultiplier[0]),
+                                               static_cast<long long>(kQuotientMultiplier[1]),
+                                               static_cast<long long>(kQuotientMultiplier[0]));
   for (; n >= kBlock; p += kBlock, n -= kBlock) {
     const __m512i data = _mm512_loadu_si512(p);
     // What the last twelve bytes of each group add to the register is data alone, so it is
@@ -110,10 +106,9 @@ KELVANE_AVX512 std::uint32_t UpdateAvx512Gfni(const std::uint8_t* p, std::size_t
     starts = _mm512_mask_set1_epi32(starts, 0x0010, static_cast<int>(r1));
     starts = _mm512_mask_set1_epi32(starts, 0x0100, static_cast<int>(r2));
     starts = _mm512_mask_set1_epi32(starts, 0x1000, static_cast<int>(r3));
-    const __m512i indices = StepIndices(taps, _mm512_xor_si512(data, starts),
-                                        std::make_index_sequence<(kTaps - 4) / 2>{});
-    const std::uint64_t zeros = _mm512_testn_epi8_mask(indices, indices);
-    r = zeros == 0 ? next : next ^ Entry0Correction(indices, zeros);
+    const __m512i quotients = GroupQuotients(_mm512_xor_si512(data, starts), multiplier);
+    const std::uint64_t zeros = _mm512_testn_epi8_mask(quotients, quotients);
+    r = zeros == 0 ? next : next ^ Entry0Correction(quotients, zeros);
   }
   return UpdateScalar(p, n, r);
 }

@@ -67,26 +67,8 @@ constexpr IndexTables MakeIndexTables() {
 }
 inline constexpr IndexTables IndexTable = MakeIndexTables();
 
-// The taps of a 16-byte group as GF2P8AFFINEQB matrices: row i (output bit i) sits in byte
-// 7 - i of the word.
+// The taps of a 16-byte group as PSHUFB look-ups of the low and of the high nibble.
 inline constexpr std::size_t kTaps = 16;
-constexpr std::array<std::uint64_t, kTaps> MakeTapMatrices() {
-  std::array<std::uint64_t, kTaps> t{};
-  for (std::size_t m = 0; m < kTaps; ++m) {
-    std::uint64_t matrix = 0;
-    for (int in = 0; in < 8; ++in) {
-      const std::uint8_t column = Tap(m, static_cast<std::uint8_t>(1u << in));
-      for (int out = 0; out < 8; ++out) {
-        if ((column >> out) & 1u) matrix |= std::uint64_t{1} << (8 * (7 - out) + in);
-      }
-    }
-    t[m] = matrix;
-  }
-  return t;
-}
-inline constexpr std::array<std::uint64_t, kTaps> TapMatrix = MakeTapMatrices();
-
-// The same taps as PSHUFB look-ups of the low and of the high nibble.
 using NibbleTables = std::array<std::array<std::uint8_t, 16>, kTaps>;
 constexpr NibbleTables MakeNibbleTables(int shift) {
   NibbleTables t{};
@@ -162,5 +144,54 @@ constexpr std::uint64_t MakeBarrettQuotient() {
 }
 inline constexpr std::uint64_t kBarrettQuotient = MakeBarrettQuotient();
 inline constexpr std::uint64_t kPolyWord = AsWord(0xEDB88320u);
+
+// Barrett's multiplier for the quotient of a 16-byte group: floor(x^160 / P) without its x^128
+// and x^0 terms (neither reaches the quotient), bit i the coefficient of x^(128 - i), as the low
+// and high word of a 128-bit lane. The quotient of the group x is then x ^ (the low 128 bits of
+// the carry-less product of x and this multiplier).
+constexpr std::array<std::uint64_t, 2> MakeQuotientMultiplier() {
+  constexpr std::uint64_t kPoly = 0x104C11DB7u;  // P with bit i for x^i
+  std::array<std::uint64_t, 2> m{};
+  std::uint64_t window = 0;  // bit j the remainder's coefficient of x^(d + j)
+  for (int d = 160; d >= 0; --d) {
+    window = (window << 1) | (d == 160 ? 1u : 0u);
+    if ((window >> 32) & 1u) {
+      window ^= kPoly;
+      const int bit = 128 - d;  // the quotient's term x^d
+      if (bit >= 1 && bit <= 127)
+        m[static_cast<std::size_t>(bit / 64)] |= std::uint64_t{1} << (bit % 64);
+    }
+  }
+  return m;
+}
+inline constexpr std::array<std::uint64_t, 2> kQuotientMultiplier = MakeQuotientMultiplier();
+static_assert(kQuotientMultiplier[0] == 0xB4E5B025F7011640u);
+static_assert(kQuotientMultiplier[1] == 0xE8F6C5AFC0BE831Eu);
+
+// A step's quotient byte from its index: the eight bits the bit-wise division takes for it.
+constexpr std::uint8_t QuotientOfIndex(std::uint32_t index) {
+  std::uint32_t r = index;
+  std::uint32_t q = 0;
+  for (int bit = 0; bit < 8; ++bit) {
+    q |= (r & 1u) << bit;
+    r = (r & 1u) ? (r >> 1) ^ 0xEDB88320u : r >> 1;
+  }
+  return static_cast<std::uint8_t>(q);
+}
+
+// The GF2P8AFFINEQB matrix (row i, output bit i, in byte 7 - i) that turns quotient bytes back
+// into step indices.
+constexpr std::uint64_t MakeQuotientToIndex() {
+  std::uint64_t matrix = 0;
+  for (int in = 0; in < 8; ++in) {
+    std::uint32_t index = 0;
+    while (QuotientOfIndex(index) != (1u << in)) ++index;
+    for (int out = 0; out < 8; ++out) {
+      if ((index >> out) & 1u) matrix |= std::uint64_t{1} << (8 * (7 - out) + in);
+    }
+  }
+  return matrix;
+}
+inline constexpr std::uint64_t kQuotientToIndex = MakeQuotientToIndex();
 
 }  // namespace kelvane::crc32fast
