@@ -34,7 +34,8 @@ bool CRC32PathAvailable(CRC32Path path) {
       return __builtin_cpu_supports("avx2");
     case CRC32Path::Avx512Gfni:
       return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-             __builtin_cpu_supports("vpclmulqdq") && __builtin_cpu_supports("gfni");
+             __builtin_cpu_supports("vpclmulqdq") && __builtin_cpu_supports("gfni") &&
+             __builtin_cpu_supports("bmi");
 #else
     case CRC32Path::Avx2:
     case CRC32Path::Avx512Gfni:

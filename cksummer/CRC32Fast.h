@@ -12,8 +12,8 @@ enum class CRC32Path {
   Bytewise,    // the reference, one table look-up per byte
   Scalar,      // slicing-by-8 with an exact check of the eight step indices per group
   Avx2,        // slicing-by-16 for group registers, PSHUFB filter for the step indices
-  Avx512Gfni,  // carry-less reduction of the data for group registers, carry-less Barrett
-               // quotients to find entry-0 steps (AVX-512 F and BW, GFNI, VPCLMULQDQ)
+  Avx512Gfni,  // carry-less Barrett quotients find the entry-0 steps of 64-byte blocks, the
+               // start register's share by table (AVX-512 F and BW, GFNI, VPCLMULQDQ, BMI)
 };
 
 inline constexpr CRC32Path kCRC32Paths[] = {CRC32Path::Bytewise, CRC32Path::Scalar, CRC32Path::Avx2,

@@ -1,7 +1,8 @@
-// The AVX-512 CRC-32: carry-less reduction gives what each 16-byte group's data adds to the
-// register, so only four table look-ups per group wait for the register, and Barrett's quotient
-// of each group (three carry-less products) shows every step of a 64-byte block that takes
-// entry 0.
+// The AVX-512 CRC-32: a step takes entry 0 exactly when its byte of the polynomial quotient is
+// zero, and Barrett's method gives a 16-byte group's quotient in three carry-less products. The
+// data's share of each 64-byte block is computed from a zero start, apart from the chain; the
+// chain adds the start register's share by eight table look-ups, takes the first entry-0 step
+// without a branch and advances by 64 bytes.
 #include "cksummer/CRC32FastPaths.h"
 
 #if defined(__x86_64__)
@@ -12,18 +13,14 @@
 #endif
 #include <immintrin.h>
 
-#include <bit>
-#include <cstring>
-#include <utility>
-
 #include "cksummer/CRC32FastSteps.h"
 
-#define KELVANE_AVX512 __attribute__((target("avx512f,avx512bw,gfni,vpclmulqdq")))
+#define KELVANE_AVX512 __attribute__((target("avx512f,avx512bw,gfni,vpclmulqdq,bmi")))
 
 namespace kelvane::crc32fast {
 namespace {
 
-inline constexpr std::size_t kBlock = 64;
+inline constexpr std::size_t kBlock = kRegisterBlock;
 
 KELVANE_AVX512 inline __m512i Xor3(__m512i a, __m512i b, __m512i c) {
   return _mm512_ternarylogic_epi64(a, b, c, 0x96);
@@ -31,30 +28,6 @@ KELVANE_AVX512 inline __m512i Xor3(__m512i a, __m512i b, __m512i c) {
 
 KELVANE_AVX512 inline __m512i Broadcast(std::uint64_t v) {
   return _mm512_set1_epi64(static_cast<long long>(v));
-}
-
-// Each 128-bit lane read as a 16-byte message from a zero register: the register it leaves,
-// in the lane's first four bytes. That is the lane's polynomial times x^32 modulo P: fold the
-// low word into the rest twice (128 bits to 96, then to 64), then Barrett reduction.
-KELVANE_AVX512 inline __m512i LaneRegisters(__m512i lanes) {
-  const __m512i low = Broadcast(kReduceLow);
-  __m512i s = _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(lanes, low, 0x00), lanes,
-                                        _mm512_set4_epi64(-1, 0, -1, 0), 0x78);  // a ^ (b & c)
-  s = _mm512_xor_si512(_mm512_bsrli_epi128(s, 8),
-                       _mm512_bsrli_epi128(_mm512_clmulepi64_epi128(s, low, 0x00), 8));
-  const __m512i quotient = _mm512_xor_si512(
-      s, _mm512_slli_epi64(_mm512_clmulepi64_epi128(s, Broadcast(kBarrettQuotient), 0x00), 1));
-  const __m512i product = _mm512_clmulepi64_epi128(quotient, Broadcast(kPolyWord), 0x00);
-  return _mm512_srli_epi64(_mm512_bsrli_epi128(product, 8), 31);
-}
-
-// The linear register after a 16-byte group that starts from r, given what the group's last
-// twelve bytes add (rest): the first four bytes meet the register.
-KELVANE_CRC_INLINE std::uint32_t GroupEnd(const std::uint8_t* group, std::uint32_t r,
-                                          std::uint32_t rest) {
-  const std::uint32_t x = Load32(group) ^ r;
-  return Slice[15][x & 0xFFu] ^ Slice[14][(x >> 8) & 0xFFu] ^ Slice[13][(x >> 16) & 0xFFu] ^
-         Slice[12][x >> 24] ^ rest;
 }
 
 // The quotient of a 16-byte group: with the group's start register XORed into its first four
@@ -67,20 +40,65 @@ KELVANE_AVX512 inline __m512i GroupQuotients(__m512i x, __m512i multiplier) {
   return Xor3(x, _mm512_clmulepi64_epi128(x, multiplier, 0x00), _mm512_bslli_epi128(cross, 8));
 }
 
-// The change to the block's linear end register from its entry-0 steps. Each one changes every
-// later index, so the zeros are taken in order, each after the changes of the ones before it.
-KELVANE_AVX512 std::uint32_t Entry0Correction(__m512i quotients, std::uint64_t zeros) {
-  __m512i indices = _mm512_gf2p8affine_epi64_epi8(quotients, Broadcast(kQuotientToIndex), 0);
+// Each lane read as a 16-byte message from a zero register: the register it leaves, in the
+// lane's third four bytes. That register is fixed by the lane's last four quotient bytes q:
+// it is q times P modulo x^32 (taken one bit higher, as every carry-less product comes out).
+KELVANE_AVX512 inline __m512i LaneRegisters(__m512i lanes, __m512i multiplier) {
+  return _mm512_clmulepi64_epi128(GroupQuotients(lanes, multiplier),
+                                  Broadcast(std::uint64_t{0xEDB88320u} << 1), 0x01);
+}
+
+// Each lane times x^(128 * lanes) modulo P, still 128 bits wide: the word that holds the
+// higher powers takes x^(64 + 128 * lanes), the other x^(128 * lanes), each one power lower
+// because a carry-less product of two words comes out multiplied by x.
+template <unsigned Lanes>
+KELVANE_AVX512 inline __m512i FoldLanes(__m512i v) {
+  constexpr auto kHigh = static_cast<long long>(AsWord(XPowerModP(64 + 128 * Lanes - 1)));
+  constexpr auto kLow = static_cast<long long>(AsWord(XPowerModP(128 * Lanes - 1)));
+  const __m512i k = _mm512_set4_epi64(kLow, kHigh, kLow, kHigh);
+  return _mm512_xor_si512(_mm512_clmulepi64_epi128(v, k, 0x00),
+                          _mm512_clmulepi64_epi128(v, k, 0x11));
+}
+
+// The register after each lane of a 64-byte block that starts from a zero register, in the
+// lane's third four bytes: each lane takes in the lanes before it (two doubling steps), then
+// all four are reduced at once.
+KELVANE_AVX512 inline __m512i PrefixRegisters(__m512i data, __m512i multiplier) {
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i one = _mm512_xor_si512(data, FoldLanes<1>(_mm512_alignr_epi64(data, zero, 6)));
+  const __m512i two = _mm512_xor_si512(one, FoldLanes<2>(_mm512_alignr_epi64(one, zero, 4)));
+  return LaneRegisters(two, multiplier);
+}
+
+// The quotient bytes that the block's start register adds: eight nibble look-ups.
+KELVANE_AVX512 [[gnu::always_inline]] inline __m512i RegisterQuotients(std::uint32_t r) {
+  __m512i acc[8];
+  for (std::size_t n = 0; n < 8; ++n) {
+    acc[n] = _mm512_load_si512(QuotientResponse[n][(r >> (4 * n)) & 0xFu].data());
+  }
+  return Xor3(Xor3(acc[0], acc[1], acc[2]), Xor3(acc[3], acc[4], acc[5]),
+              _mm512_xor_si512(acc[6], acc[7]));
+}
+
+// The linear register 64 zero bytes after r.
+KELVANE_CRC_INLINE std::uint32_t Advance(std::uint32_t r) {
+  return Advance64[0][r & 0xFFu] ^ Advance64[1][(r >> 8) & 0xFFu] ^
+         Advance64[2][(r >> 16) & 0xFFu] ^ Advance64[3][r >> 24];
+}
+
+// The rest of a block's entry-0 steps after its first one (more holds the steps after it that
+// take entry 0 once the first one's changes are in). Each step changes every later quotient, so
+// they are taken in order, each after the changes of the ones before it.
+KELVANE_AVX512 [[gnu::noinline]] std::uint32_t LaterEntry0Steps(__m512i quotients,
+                                                                std::uint64_t more) {
   std::uint32_t correction = 0;
   do {
-    const int j = std::countr_zero(zeros);
-    correction ^= Entry0After[kBlock - 1 - static_cast<std::size_t>(j)];
-    indices = _mm512_xor_si512(
-        indices,
-        _mm512_loadu_si512(IndexChange.data() + (kMaxBlock - 1 - static_cast<std::size_t>(j))));
-    const std::uint64_t later = j == 63 ? 0 : ~std::uint64_t{0} << (j + 1);
-    zeros = _mm512_testn_epi8_mask(indices, indices) & later;
-  } while (zeros != 0);
+    const auto j = static_cast<std::size_t>(_tzcnt_u64(more));
+    correction ^= EndChange[j];
+    quotients =
+        _mm512_xor_si512(quotients, _mm512_loadu_si512(QuotientChange.data() + kRegisterBlock - j));
+    more = _mm512_testn_epi8_mask(quotients, quotients) & ~(more ^ (more - 1));
+  } while (more != 0);
   return correction;
 }
 
@@ -93,22 +111,26 @@ KELVANE_AVX512 std::uint32_t UpdateAvx512Gfni(const std::uint8_t* p, std::size_t
                                                static_cast<long long>(kQuotientMultiplier[1]),
                                                static_cast<long long>(kQuotientMultiplier[0]));
   for (; n >= kBlock; p += kBlock, n -= kBlock) {
+    // Everything but the block's start register is data alone: the registers at its lanes from a
+    // zero start, the quotients that follow from them and the block's own share of the end
+    // register. Only the eight look-ups of the start register's share, the zero test and the
+    // advance by 64 bytes wait for the previous block.
     const __m512i data = _mm512_loadu_si512(p);
-    // What the last twelve bytes of each group add to the register is data alone, so it is
-    // computed apart; the chain from group to group is four look-ups and five XORs.
-    alignas(64) std::uint32_t rest[16];
-    _mm512_store_si512(rest, LaneRegisters(_mm512_maskz_mov_epi8(0xFFF0FFF0FFF0FFF0u, data)));
-    const std::uint32_t r1 = GroupEnd(p, r, rest[0]);
-    const std::uint32_t r2 = GroupEnd(p + 16, r1, rest[4]);
-    const std::uint32_t r3 = GroupEnd(p + 32, r2, rest[8]);
-    const std::uint32_t next = GroupEnd(p + 48, r3, rest[12]);
-    __m512i starts = _mm512_maskz_set1_epi32(0x0001, static_cast<int>(r));
-    starts = _mm512_mask_set1_epi32(starts, 0x0010, static_cast<int>(r1));
-    starts = _mm512_mask_set1_epi32(starts, 0x0100, static_cast<int>(r2));
-    starts = _mm512_mask_set1_epi32(starts, 0x1000, static_cast<int>(r3));
-    const __m512i quotients = GroupQuotients(_mm512_xor_si512(data, starts), multiplier);
+    const __m512i prefix = PrefixRegisters(data, multiplier);
+    const __m512i starts = _mm512_maskz_alignr_epi32(0x1110, prefix, _mm512_setzero_si512(), 14);
+    const __m512i local = GroupQuotients(_mm512_xor_si512(data, starts), multiplier);
+    const auto own =
+        static_cast<std::uint32_t>(_mm_extract_epi32(_mm512_extracti32x4_epi32(prefix, 3), 2));
+    const __m512i quotients = _mm512_xor_si512(local, RegisterQuotients(r));
+    // About one block in five has an entry-0 step: the first one is taken without a branch,
+    // which a mispredicted zero test would cost far more than. Only a second one branches.
     const std::uint64_t zeros = _mm512_testn_epi8_mask(quotients, quotients);
-    r = zeros == 0 ? next : next ^ Entry0Correction(quotients, zeros);
+    const auto first = static_cast<std::size_t>(_tzcnt_u64(zeros));  // 64 if there is none
+    r = Advance(r) ^ own ^ EndChange[first];
+    const __m512i changed = _mm512_xor_si512(
+        quotients, _mm512_loadu_si512(QuotientChange.data() + kRegisterBlock - first));
+    const std::uint64_t more = _mm512_testn_epi8_mask(changed, changed) & ~(zeros ^ (zeros - 1));
+    if (more != 0) r ^= LaterEntry0Steps(changed, more);
   }
   return UpdateScalar(p, n, r);
 }

@@ -194,4 +194,63 @@ constexpr std::uint64_t MakeQuotientToIndex() {
 }
 inline constexpr std::uint64_t kQuotientToIndex = MakeQuotientToIndex();
 
+// What a block's start register adds to the linear quotient bytes of its 64 steps, one table per
+// nibble of the register: the register's share is the XOR of eight look-ups, and the data's
+// share can be computed from a zero start apart from the chain of block registers.
+inline constexpr std::size_t kRegisterBlock = 64;
+using QuotientResponses = std::array<std::array<std::array<std::uint8_t, kRegisterBlock>, 16>, 8>;
+constexpr QuotientResponses MakeQuotientResponses() {
+  QuotientResponses t{};
+  for (std::size_t nibble = 0; nibble < 8; ++nibble) {
+    for (std::uint32_t v = 0; v < 16; ++v) {
+      std::uint32_t r = v << (4 * nibble);
+      for (std::size_t k = 0; k < kRegisterBlock; ++k) {
+        t[nibble][v][k] = QuotientOfIndex(r & 0xFFu);
+        r = ZeroStep(r);
+      }
+    }
+  }
+  return t;
+}
+alignas(64) inline constexpr QuotientResponses QuotientResponse = MakeQuotientResponses();
+
+// A block's entry-0 step at j, as a look-up by j with j = 64 for none: what it adds to the linear
+// end register, and (a 64-byte load at 64 - j) what it changes in the quotient bytes after it.
+constexpr std::array<std::uint32_t, kRegisterBlock + 1> MakeEndChange() {
+  std::array<std::uint32_t, kRegisterBlock + 1> t{};
+  std::uint32_t r = kEntry0;
+  for (std::size_t m = 0; m < kRegisterBlock; ++m) {
+    t[kRegisterBlock - 1 - m] = r;
+    r = ZeroStep(r);
+  }
+  return t;
+}
+inline constexpr std::array<std::uint32_t, kRegisterBlock + 1> EndChange = MakeEndChange();
+constexpr std::array<std::uint8_t, 3 * kRegisterBlock> MakeQuotientChange() {
+  std::array<std::uint8_t, 3 * kRegisterBlock> t{};
+  std::uint32_t r = kEntry0;
+  for (std::size_t m = 0; m < kRegisterBlock; ++m) {
+    t[kRegisterBlock + 1 + m] = QuotientOfIndex(r & 0xFFu);
+    r = ZeroStep(r);
+  }
+  return t;
+}
+alignas(64) inline constexpr std::array<std::uint8_t, 3 * kRegisterBlock> QuotientChange =
+    MakeQuotientChange();
+
+// Advance64[k][v]: the linear register 64 zero bytes after a register whose byte k is v.
+using AdvanceTables = std::array<std::array<std::uint32_t, 256>, 4>;
+constexpr AdvanceTables MakeAdvanceTables() {
+  AdvanceTables t{};
+  for (std::size_t k = 0; k < 4; ++k) {
+    for (std::uint32_t v = 0; v < 256; ++v) {
+      std::uint32_t r = v << (8 * k);
+      for (std::size_t step = 0; step < kRegisterBlock; ++step) r = ZeroStep(r);
+      t[k][v] = r;
+    }
+  }
+  return t;
+}
+inline constexpr AdvanceTables Advance64 = MakeAdvanceTables();
+
 }  // namespace kelvane::crc32fast

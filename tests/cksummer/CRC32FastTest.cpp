@@ -51,6 +51,20 @@ void SeedEntry0Steps(std::uint8_t* p, std::size_t n, std::uint32_t reg, double c
   }
 }
 
+// Rewrites the bytes at the given positions (in increasing order) so that their steps look up
+// entry 0; the other bytes stay as they are.
+void ForceEntry0At(std::uint8_t* p, std::size_t n, std::uint32_t reg,
+                   const std::vector<std::size_t>& positions) {
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (next < positions.size() && positions[next] == i) {
+      p[i] = static_cast<std::uint8_t>(reg);
+      ++next;
+    }
+    reg = CRC32Table[(reg ^ p[i]) & 0xFFu] ^ (reg >> 8);
+  }
+}
+
 // A row: a routine forced by name, or the dispatching entry point.
 struct Routine {
   std::string name;
@@ -136,6 +150,32 @@ TEST_P(CRC32FastTest, EveryStepLooksUpEntry0) {
     SeedEntry0Steps(buffer.data(), size, kCRC32Start, 1.0, rng);
     EXPECT_EQ(Run(buffer.data(), size, kCRC32Start), Reference(buffer.data(), size, kCRC32Start))
         << size << " bytes";
+  }
+}
+
+// The wide routines handle the first entry-0 step of a 64-byte block apart from the later ones,
+// and each one changes every later step: every pair of positions in a block, with and without
+// steps at the blocks' edges around it.
+TEST_P(CRC32FastTest, Entry0StepsAtEveryPairOfPositionsInABlock) {
+  std::mt19937_64 rng(31337);
+  constexpr std::size_t kBlock = 64;
+  const std::vector<std::uint8_t> random = RandomBytes(3 * kBlock + 5, rng);
+  for (std::size_t a = 0; a < kBlock; ++a) {
+    for (std::size_t b = a; b < kBlock; ++b) {
+      for (bool edges : {false, true}) {
+        std::vector<std::size_t> positions;
+        if (edges) positions.push_back(kBlock - 1);
+        positions.push_back(kBlock + a);
+        if (b != a) positions.push_back(kBlock + b);
+        if (edges) positions.push_back(2 * kBlock);
+        std::vector<std::uint8_t> buffer = random;
+        const auto start = static_cast<std::uint32_t>(rng());
+        ForceEntry0At(buffer.data(), buffer.size(), start, positions);
+        ASSERT_EQ(Run(buffer.data(), buffer.size(), start),
+                  Reference(buffer.data(), buffer.size(), start))
+            << "entry-0 steps at " << a << " and " << b << " of the second block, edges " << edges;
+      }
+    }
   }
 }
 
