@@ -70,14 +70,16 @@ KELVANE_AVX512 inline __m512i PrefixRegisters(__m512i data, __m512i multiplier) 
   return LaneRegisters(two, multiplier);
 }
 
-// The quotient bytes that the block's start register adds: eight nibble look-ups.
-KELVANE_AVX512 [[gnu::always_inline]] inline __m512i RegisterQuotients(std::uint32_t r) {
-  __m512i acc[8];
+// The block's quotient bytes: local, the data's share from a zero start, and the start
+// register's share by eight nibble look-ups.
+KELVANE_AVX512 [[gnu::always_inline]] inline __m512i BlockQuotients(__m512i local,
+                                                                    std::uint32_t r) {
+  __m512i share[8];
   for (std::size_t n = 0; n < 8; ++n) {
-    acc[n] = _mm512_load_si512(QuotientResponse[n][(r >> (4 * n)) & 0xFu].data());
+    share[n] = _mm512_load_si512(QuotientResponse[n][(r >> (4 * n)) & 0xFu].data());
   }
-  return Xor3(Xor3(acc[0], acc[1], acc[2]), Xor3(acc[3], acc[4], acc[5]),
-              _mm512_xor_si512(acc[6], acc[7]));
+  return Xor3(Xor3(share[0], share[1], share[2]), Xor3(share[3], share[4], share[5]),
+              Xor3(share[6], share[7], local));
 }
 
 // The linear register 64 zero bytes after r.
@@ -121,7 +123,7 @@ KELVANE_AVX512 std::uint32_t UpdateAvx512Gfni(const std::uint8_t* p, std::size_t
     const __m512i local = GroupQuotients(_mm512_xor_si512(data, starts), multiplier);
     const auto own =
         static_cast<std::uint32_t>(_mm_extract_epi32(_mm512_extracti32x4_epi32(prefix, 3), 2));
-    const __m512i quotients = _mm512_xor_si512(local, RegisterQuotients(r));
+    const __m512i quotients = BlockQuotients(local, r);
     // About one block in five has an entry-0 step: the first one is taken without a branch,
     // which a mispredicted zero test would cost far more than. Only a second one branches.
     const std::uint64_t zeros = _mm512_testn_epi8_mask(quotients, quotients);
