@@ -104,6 +104,22 @@ KELVANE_AVX512 [[gnu::noinline]] std::uint32_t LaterEntry0Steps(__m512i quotient
   return correction;
 }
 
+// A 64-byte block's quotient bytes and end register as if it started from a zero register.
+// Only the start register's share, by look-ups, waits for the previous block.
+struct DataShare {
+  __m512i quotients;
+  std::uint32_t end;
+};
+
+KELVANE_AVX512 [[gnu::always_inline]] inline DataShare BlockDataShare(const std::uint8_t* p,
+                                                                      __m512i multiplier) {
+  const __m512i data = _mm512_loadu_si512(p);
+  const __m512i prefix = PrefixRegisters(data, multiplier);
+  const __m512i starts = _mm512_maskz_alignr_epi32(0x1110, prefix, _mm512_setzero_si512(), 14);
+  return {GroupQuotients(_mm512_xor_si512(data, starts), multiplier),
+          static_cast<std::uint32_t>(_mm_extract_epi32(_mm512_extracti32x4_epi32(prefix, 3), 2))};
+}
+
 }  // namespace
 
 KELVANE_AVX512 std::uint32_t UpdateAvx512Gfni(const std::uint8_t* p, std::size_t n,
@@ -112,23 +128,19 @@ KELVANE_AVX512 std::uint32_t UpdateAvx512Gfni(const std::uint8_t* p, std::size_t
                                                static_cast<long long>(kQuotientMultiplier[0]),
                                                static_cast<long long>(kQuotientMultiplier[1]),
                                                static_cast<long long>(kQuotientMultiplier[0]));
+  // The data's share of the next block is computed a block ahead, so that the chain finds it
+  // ready instead of waiting for its long run of carry-less products.
+  DataShare next{};
+  if (n >= kBlock) next = BlockDataShare(p, multiplier);
   for (; n >= kBlock; p += kBlock, n -= kBlock) {
-    // Everything but the block's start register is data alone: the registers at its lanes from a
-    // zero start, the quotients that follow from them and the block's own share of the end
-    // register. Only the eight look-ups of the start register's share, the zero test and the
-    // advance by 64 bytes wait for the previous block.
-    const __m512i data = _mm512_loadu_si512(p);
-    const __m512i prefix = PrefixRegisters(data, multiplier);
-    const __m512i starts = _mm512_maskz_alignr_epi32(0x1110, prefix, _mm512_setzero_si512(), 14);
-    const __m512i local = GroupQuotients(_mm512_xor_si512(data, starts), multiplier);
-    const auto own =
-        static_cast<std::uint32_t>(_mm_extract_epi32(_mm512_extracti32x4_epi32(prefix, 3), 2));
-    const __m512i quotients = BlockQuotients(local, r);
+    const DataShare share = next;
+    if (n >= 2 * kBlock) next = BlockDataShare(p + kBlock, multiplier);
+    const __m512i quotients = BlockQuotients(share.quotients, r);
     // About one block in five has an entry-0 step: the first one is taken without a branch,
     // which a mispredicted zero test would cost far more than. Only a second one branches.
     const std::uint64_t zeros = _mm512_testn_epi8_mask(quotients, quotients);
     const auto first = static_cast<std::size_t>(_tzcnt_u64(zeros));  // 64 if there is none
-    r = Advance(r) ^ own ^ EndChange[first];
+    r = Advance(r) ^ share.end ^ EndChange[first];
     const __m512i changed = _mm512_xor_si512(
         quotients, _mm512_loadu_si512(QuotientChange.data() + kRegisterBlock - first));
     const std::uint64_t more = _mm512_testn_epi8_mask(changed, changed) & ~(zeros ^ (zeros - 1));
