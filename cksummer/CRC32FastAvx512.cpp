@@ -48,16 +48,15 @@ KELVANE_AVX512 inline __m512i LaneRegisters(__m512i lanes, __m512i multiplier) {
                                   Broadcast(std::uint64_t{0xEDB88320u} << 1), 0x01);
 }
 
-// Each lane times x^(128 * lanes) modulo P, still 128 bits wide: the word that holds the
-// higher powers takes x^(64 + 128 * lanes), the other x^(128 * lanes), each one power lower
-// because a carry-less product of two words comes out multiplied by x.
+// acc XOR each lane of v times x^(128 * lanes) modulo P, still 128 bits wide: the word that
+// holds the higher powers takes x^(64 + 128 * lanes), the other x^(128 * lanes), each one power
+// lower because a carry-less product of two words comes out multiplied by x.
 template <unsigned Lanes>
-KELVANE_AVX512 inline __m512i FoldLanes(__m512i v) {
+KELVANE_AVX512 inline __m512i AddFolded(__m512i acc, __m512i v) {
   constexpr auto kHigh = static_cast<long long>(AsWord(XPowerModP(64 + 128 * Lanes - 1)));
   constexpr auto kLow = static_cast<long long>(AsWord(XPowerModP(128 * Lanes - 1)));
   const __m512i k = _mm512_set4_epi64(kLow, kHigh, kLow, kHigh);
-  return _mm512_xor_si512(_mm512_clmulepi64_epi128(v, k, 0x00),
-                          _mm512_clmulepi64_epi128(v, k, 0x11));
+  return Xor3(acc, _mm512_clmulepi64_epi128(v, k, 0x00), _mm512_clmulepi64_epi128(v, k, 0x11));
 }
 
 // The register after each lane of a 64-byte block that starts from a zero register, in the
@@ -65,8 +64,8 @@ KELVANE_AVX512 inline __m512i FoldLanes(__m512i v) {
 // all four are reduced at once.
 KELVANE_AVX512 inline __m512i PrefixRegisters(__m512i data, __m512i multiplier) {
   const __m512i zero = _mm512_setzero_si512();
-  const __m512i one = _mm512_xor_si512(data, FoldLanes<1>(_mm512_alignr_epi64(data, zero, 6)));
-  const __m512i two = _mm512_xor_si512(one, FoldLanes<2>(_mm512_alignr_epi64(one, zero, 4)));
+  const __m512i one = AddFolded<1>(data, _mm512_alignr_epi64(data, zero, 6));
+  const __m512i two = AddFolded<2>(one, _mm512_alignr_epi64(one, zero, 4));
   return LaneRegisters(two, multiplier);
 }
 
