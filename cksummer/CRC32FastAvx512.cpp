@@ -131,20 +131,35 @@ KELVANE_AVX512 std::uint32_t UpdateAvx512Gfni(const std::uint8_t* p, std::size_t
   // ready instead of waiting for its long run of carry-less products.
   DataShare next{};
   if (n >= kBlock) next = BlockDataShare(p, multiplier);
+  // The start register of a block is its linear part, which the chain advances by look-ups,
+  // XOR the end change of the previous block's entry-0 steps. Their shares of the block's
+  // quotients are taken apart, the second as one look-up by the previous block's first entry-0
+  // step, so each block's zero test waits for the previous one's by a single load.
+  std::uint32_t linear = r;
+  std::uint32_t pending = 0;                      // the previous block's end change
+  __m512i pendingShare = _mm512_setzero_si512();  // and its share of this block
   for (; n >= kBlock; p += kBlock, n -= kBlock) {
     const DataShare share = next;
     if (n >= 2 * kBlock) next = BlockDataShare(p + kBlock, multiplier);
-    const __m512i quotients = BlockQuotients(share.quotients, r);
+    const __m512i quotients =
+        _mm512_xor_si512(BlockQuotients(share.quotients, linear), pendingShare);
     // About one block in five has an entry-0 step: the first one is taken without a branch,
     // which a mispredicted zero test would cost far more than. Only a second one branches.
     const std::uint64_t zeros = _mm512_testn_epi8_mask(quotients, quotients);
     const auto first = static_cast<std::size_t>(_tzcnt_u64(zeros));  // 64 if there is none
-    r = Advance(r) ^ share.end ^ EndChange[first];
+    linear = Advance(linear ^ pending) ^ share.end;
+    pending = EndChange[first];
+    pendingShare = _mm512_load_si512(EndChangeShare[first].data());
     const __m512i changed = _mm512_xor_si512(
         quotients, _mm512_loadu_si512(QuotientChange.data() + kRegisterBlock - first));
     const std::uint64_t more = _mm512_testn_epi8_mask(changed, changed) & ~(zeros ^ (zeros - 1));
-    if (more != 0) r ^= LaterEntry0Steps(changed, more);
+    if (more != 0) {
+      const std::uint32_t later = LaterEntry0Steps(changed, more);
+      pending ^= later;
+      pendingShare = BlockQuotients(pendingShare, later);
+    }
   }
+  r = linear ^ pending;
   return UpdateScalar(p, n, r);
 }
 

@@ -238,6 +238,22 @@ constexpr std::array<std::uint8_t, 3 * kRegisterBlock> MakeQuotientChange() {
 alignas(64) inline constexpr std::array<std::uint8_t, 3 * kRegisterBlock> QuotientChange =
     MakeQuotientChange();
 
+// EndChangeShare[j]: what EndChange[j], as the next block's start register, adds to that block's
+// quotient bytes, so that the next block's zero test need not wait for its start register.
+using BlockQuotientRows = std::array<std::array<std::uint8_t, kRegisterBlock>, kRegisterBlock + 1>;
+constexpr BlockQuotientRows MakeEndChangeShare() {
+  BlockQuotientRows t{};
+  for (std::size_t j = 0; j <= kRegisterBlock; ++j) {
+    std::uint32_t r = EndChange[j];
+    for (std::size_t k = 0; k < kRegisterBlock; ++k) {
+      t[j][k] = QuotientOfIndex(r & 0xFFu);
+      r = ZeroStep(r);
+    }
+  }
+  return t;
+}
+alignas(64) inline constexpr BlockQuotientRows EndChangeShare = MakeEndChangeShare();
+
 // Advance64[k][v]: the linear register 64 zero bytes after a register whose byte k is v.
 using AdvanceTables = std::array<std::array<std::uint32_t, 256>, 4>;
 constexpr AdvanceTables MakeAdvanceTables() {
