@@ -1,8 +1,8 @@
 // The AVX-512 CRC-32: a step takes entry 0 exactly when its byte of the polynomial quotient is
 // zero, and Barrett's method gives a 16-byte group's quotient in three carry-less products. The
-// data's share of each 64-byte block is computed from a zero start, apart from the chain; the
-// chain adds the start register's share by eight table look-ups, takes the first entry-0 step
-// without a branch and advances by 64 bytes.
+// data's share of each 64-byte block is computed from a zero start, a block ahead of the chain;
+// the chain adds the start register's share by eight table look-ups, takes the first entry-0
+// step without a branch, and passes its effect to the next block's quotients by one look-up.
 #include "cksummer/CRC32FastPaths.h"
 
 #if defined(__x86_64__)

@@ -1,5 +1,6 @@
 // Compile-time tables of the fast legacy CRC-32 routines: slicing tables of the linear CRC, the
-// per-step index filter in the forms each routine needs, and the effect of one entry-0 step.
+// per-step index filter, Barrett's quotient multiplier and registers' quotient shares, and the
+// effect of one entry-0 step.
 #pragma once
 
 #include <array>
@@ -121,30 +122,6 @@ constexpr std::uint64_t AsWord(std::uint32_t reg) {
   return std::uint64_t{reg} << 32;
 }
 
-// Reducing a 16-byte state to its register: x^64 for the low word (twice), then Barrett with
-// floor(x^96 / P) without its x^64 term, and the polynomial without its x^32 term.
-inline constexpr std::uint64_t kReduceLow = AsWord(XPowerModP(63));
-constexpr std::uint64_t MakeBarrettQuotient() {
-  constexpr std::uint64_t kNormalPoly = 0x04C11DB7u;  // the same polynomial, bit i for x^i
-  // Long division of x^96 by x^32 + kNormalPoly; the remainder window is 33 bits wide.
-  std::uint64_t quotient = 0;
-  std::uint64_t window = 0;  // the dividend's bits from the current degree d up to d + 32
-  for (int d = 96; d >= 0; --d) {
-    window = (window << 1) | (d == 96 ? 1u : 0u);
-    if (d <= 64 && ((window >> 32) & 1u)) {
-      window ^= (std::uint64_t{1} << 32) | kNormalPoly;
-      if (d < 64) quotient |= std::uint64_t{1} << d;  // x^64 is always there
-    }
-  }
-  std::uint64_t reflected = 0;
-  for (int i = 0; i < 64; ++i) {
-    if ((quotient >> i) & 1u) reflected |= std::uint64_t{1} << (63 - i);
-  }
-  return reflected;
-}
-inline constexpr std::uint64_t kBarrettQuotient = MakeBarrettQuotient();
-inline constexpr std::uint64_t kPolyWord = AsWord(0xEDB88320u);
-
 // Barrett's multiplier for the quotient of a 16-byte group: floor(x^160 / P) without its x^128
 // and x^0 terms (neither reaches the quotient), bit i the coefficient of x^(128 - i), as the low
 // and high word of a 128-bit lane. The quotient of the group x is then x ^ (the low 128 bits of
@@ -178,21 +155,6 @@ constexpr std::uint8_t QuotientOfIndex(std::uint32_t index) {
   }
   return static_cast<std::uint8_t>(q);
 }
-
-// The GF2P8AFFINEQB matrix (row i, output bit i, in byte 7 - i) that turns quotient bytes back
-// into step indices.
-constexpr std::uint64_t MakeQuotientToIndex() {
-  std::uint64_t matrix = 0;
-  for (int in = 0; in < 8; ++in) {
-    std::uint32_t index = 0;
-    while (QuotientOfIndex(index) != (1u << in)) ++index;
-    for (int out = 0; out < 8; ++out) {
-      if ((index >> out) & 1u) matrix |= std::uint64_t{1} << (8 * (7 - out) + in);
-    }
-  }
-  return matrix;
-}
-inline constexpr std::uint64_t kQuotientToIndex = MakeQuotientToIndex();
 
 // What a block's start register adds to the linear quotient bytes of its 64 steps, one table per
 // nibble of the register: the register's share is the XOR of eight look-ups, and the data's
