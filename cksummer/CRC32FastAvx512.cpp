@@ -71,7 +71,7 @@ KELVANE_AVX512 inline __m512i PrefixRegisters(__m512i data, __m512i multiplier) 
 
 // The block's quotient bytes: local, the data's share from a zero start, and the start
 // register's share by eight nibble look-ups.
-KELVANE_AVX512 [[gnu::always_inline]] inline __m512i BlockQuotients(__m512i local,
+[[gnu::always_inline]] KELVANE_AVX512 inline __m512i BlockQuotients(__m512i local,
                                                                     std::uint32_t r) {
   __m512i share[8];
   for (std::size_t n = 0; n < 8; ++n) {
@@ -90,7 +90,7 @@ KELVANE_CRC_INLINE std::uint32_t Advance(std::uint32_t r) {
 // The rest of a block's entry-0 steps after its first one (more holds the steps after it that
 // take entry 0 once the first one's changes are in). Each step changes every later quotient, so
 // they are taken in order, each after the changes of the ones before it.
-KELVANE_AVX512 [[gnu::noinline]] std::uint32_t LaterEntry0Steps(__m512i quotients,
+[[gnu::noinline]] KELVANE_AVX512 std::uint32_t LaterEntry0Steps(__m512i quotients,
                                                                 std::uint64_t more) {
   std::uint32_t correction = 0;
   do {
@@ -110,7 +110,7 @@ struct DataShare {
   std::uint32_t end;
 };
 
-KELVANE_AVX512 [[gnu::always_inline]] inline DataShare BlockDataShare(const std::uint8_t* p,
+[[gnu::always_inline]] KELVANE_AVX512 inline DataShare BlockDataShare(const std::uint8_t* p,
                                                                       __m512i multiplier) {
   const __m512i data = _mm512_loadu_si512(p);
   const __m512i prefix = PrefixRegisters(data, multiplier);
