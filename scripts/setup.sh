@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core
-  xvfb xauth imagemagick x11-apps
+  xvfb xauth xfonts-base imagemagick x11-apps
 )
 
 missing=()
