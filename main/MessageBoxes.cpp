@@ -11,11 +11,12 @@ namespace {
 // Plain text keeps tabs and never reads a "<" in a file name as markup.
 int RunBox(QWidget* parent, QMessageBox::Icon icon, const std::string& caption,
            const std::string& text, QMessageBox::StandardButtons buttons,
-           QMessageBox::StandardButton defaultButton) {
+           QMessageBox::StandardButton defaultButton, bool onTop = false) {
   QMessageBox box(icon, DisplayText(caption), DisplayText(text), buttons, parent);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(defaultButton);
   box.setWindowModality(Qt::ApplicationModal);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
   return box.exec();
 }
 
@@ -30,14 +31,9 @@ void ShowPlainBox(QWidget* parent, const std::string& text) {
 }
 
 bool AskYesNoBox(QWidget* parent, const std::string& text, const std::string& caption) {
-  QMessageBox box(QMessageBox::NoIcon, DisplayText(caption), DisplayText(text),
-                  QMessageBox::Yes | QMessageBox::No, parent);
-  box.setTextFormat(Qt::PlainText);
-  box.setDefaultButton(QMessageBox::Yes);
-  box.setWindowModality(Qt::ApplicationModal);
   // The question interrupts a long run: it must not hide behind another window.
-  box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  return box.exec() == QMessageBox::Yes;
+  return RunBox(parent, QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::Yes, true) == QMessageBox::Yes;
 }
 
 }  // namespace kelvane
