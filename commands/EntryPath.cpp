@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "cksummer/ListFiles.h"
+
 namespace kelvane {
 
 std::string StripTrailingSeparators(std::string folder) {
@@ -41,7 +43,7 @@ bool IsSafeRelative(const std::string& entry) {
 EntryPath ResolveEntry(const std::string& base, const std::string& entry) {
   std::string relative = entry;
   std::replace(relative.begin(), relative.end(), '\\', '/');
-  return {WithTrailingSeparator(base) + relative, IsSafeRelative(relative)};
+  return {JoinFolderPath(base, relative), IsSafeRelative(relative)};
 }
 
 }  // namespace kelvane
