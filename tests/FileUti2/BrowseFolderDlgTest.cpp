@@ -17,10 +17,13 @@
 #include "FileUti2/FolderBrowserDialog.h"
 #include "FileUti2/PathHelpers.h"
 #include "FileUti2/TBrowseFolderDlg.h"
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 enum class Close { Ok, Cancel };
 
@@ -77,7 +80,6 @@ TEST(BrowseFolderDlgDefaults, AreThoseOfTheComponent) {
 
 struct PreselectRow {
   const char* name;
-  friend void PrintTo(const PreselectRow& row, std::ostream* out) { *out << row.name; }
   const char* folder;    // below the fixture folder; "/" for the root, "" for none
   const char* selected;  // expected SelectionPath below the fixture folder; nullptr: none
 };
@@ -123,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PreselectRow{"Root", "/", "/"}, PreselectRow{"Empty", "", nullptr},
                       PreselectRow{"MissingFolder", "dist/missing", nullptr},
                       PreselectRow{"File", "dist/readme.txt", nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 TEST_F(BrowseFolderDlgTest, OkFollowsWhetherTheSelectionIsAnExistingFolder) {
   TBrowseFolderDlg dlg;
@@ -155,7 +157,6 @@ TEST_F(BrowseFolderDlgTest, CancelAfterChangingTheSelectionChangesNothing) {
 
 struct OkRow {
   const char* name;
-  friend void PrintTo(const OkRow& row, std::ostream* out) { *out << row.name; }
   const char* select;  // below the fixture folder, or "/"
   const char* result;
 };
@@ -177,7 +178,7 @@ TEST_P(OkResultTest, ReturnsTheFolderWithoutTrailingSlash) {
 INSTANTIATE_TEST_SUITE_P(Rows, OkResultTest,
                          ::testing::Values(OkRow{"Folder", "dist/disk 1", "dist/disk 1"},
                                            OkRow{"Root", "/", "/"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         kelvane::test::RowName());
 
 TEST_F(BrowseFolderDlgTest, FolderRemovedBeforeOkIsNoPick) {
   TBrowseFolderDlg dlg;

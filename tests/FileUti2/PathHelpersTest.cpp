@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include "FileUti2/PathHelpers.h"
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 struct TrailingCase {
   const char* name;
@@ -35,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
         TrailingCase{"LinuxTwoSlashes", "/data//", "/data/"},
         TrailingCase{"NoSeparator", "/data", "/data"}, TrailingCase{"DoubleSlashOnly", "//", "/"},
         TrailingCase{"NonAsciiName", "/d\xc3\xa9j\xc3\xa0/", "/d\xc3\xa9j\xc3\xa0"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 TEST(FolderExistsTest, TrueOnlyForExistingDirectories) {
   test::TempDir dir;

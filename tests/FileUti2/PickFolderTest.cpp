@@ -9,10 +9,13 @@
 
 #include "FileUti2/FolderBrowserDialog.h"
 #include "FileUti2/PickFolder.h"
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 // Acts on the next folder dialog once it is up: a zero-interval timer looks for it at every turn
 // of the dialog's modal loop, so nothing depends on how long anything takes.
@@ -36,7 +39,6 @@ class OnNextDialog {
 
 struct PickRow {
   const char* name;
-  friend void PrintTo(const PickRow& row, std::ostream* out) { *out << row.name; }
   bool ok;
 };
 
@@ -60,7 +62,7 @@ TEST_P(PickFolderTest, CopiesTheFolderBackOnlyOnOk) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, PickFolderTest,
                          ::testing::Values(PickRow{"Ok", true}, PickRow{"Cancel", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         kelvane::test::RowName());
 
 TEST(PickFolderDialog, ShowsThePromptAndAHelpButtonOnlyWithAContext) {
   for (const int context : {0, 3}) {

@@ -2,13 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "FileUti2/VCLUtils.h"
+#include "support/NamedRows.h"
 
 namespace kelvane {
 namespace {
 
+using kelvane::test::PrintTo;
+
 struct CenterRow {
   const char* name;
-  friend void PrintTo(const CenterRow& row, std::ostream* out) { *out << row.name; }
   int width, height, screenWidth, screenHeight;
   int left, top;
 };
@@ -34,11 +36,10 @@ INSTANTIATE_TEST_SUITE_P(
                       CenterRow{"VerticalOddSlack", 200, 331, 768, 1024, 284, 346},
                       CenterRow{"TallerThanScreen", 200, 900, 1024, 768, 412, 0},
                       CenterRow{"LargerThanScreenBothWays", 2000, 1500, 1024, 768, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 struct MoveRow {
   const char* name;
-  friend void PrintTo(const MoveRow& row, std::ostream* out) { *out << row.name; }
   TRect in;
   TRect out;
 };
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         MoveRow{"WiderThanScreenBeyondRightEndsAtLeft0", {500, 0, 1600, 100}, {0, 0, 1100, 100}},
         MoveRow{"WiderThanScreenBeyondLeftEndsAtLeft0", {-300, 0, 800, 100}, {0, 0, 1100, 100}},
         MoveRow{"TallerThanScreenBelowEndsAtTop0", {0, 500, 100, 1400}, {0, 0, 100, 900}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 }  // namespace
 }  // namespace kelvane

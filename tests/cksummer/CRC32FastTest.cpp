@@ -10,9 +10,12 @@
 
 #include "cksummer/CRC32.h"
 #include "cksummer/CRC32Fast.h"
+#include "support/NamedRows.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 #if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
 constexpr bool kSlowBuild = true;
@@ -201,9 +204,7 @@ INSTANTIATE_TEST_SUITE_P(Routines, CRC32FastTest,
                                          Routine{"Scalar", false, CRC32Path::Scalar},
                                          Routine{"Avx2", false, CRC32Path::Avx2},
                                          Routine{"Avx512Gfni", false, CRC32Path::Avx512Gfni}),
-                         [](const testing::TestParamInfo<Routine>& info) {
-                           return info.param.name;
-                         });
+                         kelvane::test::RowName());
 
 TEST(CRC32FastDispatchTest, BestPathIsAvailableAndUnavailablePathsRefuse) {
   EXPECT_TRUE(CRC32PathAvailable(BestCRC32Path()));

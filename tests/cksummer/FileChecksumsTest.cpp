@@ -14,10 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using test::TempDir;
 
@@ -49,10 +52,6 @@ std::string PseudoRandom(std::size_t size, std::uint32_t seed) {
   return bytes;
 }
 
-std::string RowName(const auto& info) {
-  return info.param.name;
-}
-
 // --- CRC values ---
 
 struct VectorRow {
@@ -62,10 +61,6 @@ struct VectorRow {
   std::uint32_t knownValue;
 };
 // Rows print as their names, so that the test names CTest shows stay readable.
-void PrintTo(const VectorRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class GetFileCRC32Vector : public testing::TestWithParam<VectorRow> {};
 
 TEST_P(GetFileCRC32Vector, MatchesReference) {
@@ -95,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                     VectorRow{"ThreeBlocksExactly", PseudoRandom(3 * 65530, 4), false, 0},
                     VectorRow{"ZerosAcrossBlocks", std::string(200000, '\0'), false, 0},
                     VectorRow{"OnesAcrossBlocks", std::string(70000, '\xFF'), false, 0}),
-    RowName<testing::TestParamInfo<VectorRow>>);
+    kelvane::test::RowName());
 
 TEST(GetFileCRC32, ReferenceIsTheComplementOfTheStandardCRCWhereEntryZeroIsNeverUsed) {
   // CBF43926 is the published CRC-32 check value of "123456789".
@@ -117,10 +112,6 @@ struct ProgressRow {
   std::size_t size;
   std::vector<int> expected;  // one position before every read (files over 100 bytes), then 100
 };
-void PrintTo(const ProgressRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class GetFileCRC32Progress : public testing::TestWithParam<ProgressRow> {};
 
 TEST_P(GetFileCRC32Progress, MovesTheMeterBeforeEveryRead) {
@@ -145,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // 65531 bytes take three (65530, 1, then 0).
                     ProgressRow{"OneBlockPlusOne", 65531, {0, 100, 100, 100}},
                     ProgressRow{"TwoBlocksPlusOne", 131061, {0, 50, 100, 100, 100}}),
-    RowName<testing::TestParamInfo<ProgressRow>>);
+    kelvane::test::RowName());
 
 struct PositionRow {
   std::string name;
@@ -153,10 +144,6 @@ struct PositionRow {
   std::int64_t size;
   int expected;
 };
-void PrintTo(const PositionRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class CRC32ProgressArithmetic : public testing::TestWithParam<PositionRow> {};
 
 TEST_P(CRC32ProgressArithmetic, DividesIn64Bits) {
@@ -174,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PositionRow{"PastFourGiBInAFileOfSixGiB", 4 * kGiB + 1, 6 * kGiB, 66},
                     // A file that grew while being read is shown full, never as a wrapped value.
                     PositionRow{"FileGrewFarPastItsSize", 64 * kGiB, 101, INT_MAX}),
-    RowName<testing::TestParamInfo<PositionRow>>);
+    kelvane::test::RowName());
 
 // --- reads that come back short, are interrupted or fail ---
 
@@ -248,10 +235,6 @@ struct UnreadableRow {
   std::function<std::string(const TempDir&)> make;
   bool needsPermissionChecks;
 };
-void PrintTo(const UnreadableRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class GetFileCRC32Unreadable : public testing::TestWithParam<UnreadableRow> {};
 
 TEST_P(GetFileCRC32Unreadable, RaisesTheErrorWithThePathAsPassed) {
@@ -307,7 +290,7 @@ INSTANTIATE_TEST_SUITE_P(
                         return p;
                       },
                       true}),
-    RowName<testing::TestParamInfo<UnreadableRow>>);
+    kelvane::test::RowName());
 
 }  // namespace
 }  // namespace kelvane

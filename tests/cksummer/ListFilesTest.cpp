@@ -17,10 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using test::TempDir;
 using Entries = std::vector<std::string>;
@@ -57,10 +60,6 @@ struct TreeRow {
   Entries expected;
 };
 // Rows print as their names, so that the test names CTest shows stay readable.
-void PrintTo(const TreeRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class ListFilesTree : public testing::TestWithParam<TreeRow> {};
 
 TEST_P(ListFilesTree, ListsTheExpectedEntriesInOrder) {
@@ -153,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
                   for (int i = 0; i < 200; ++i) entry += "d\\";
                   return entry + "bottom.txt";
                 }()}}),
-    [](const testing::TestParamInfo<TreeRow>& info) { return info.param.name; });
+    kelvane::test::RowName());
 
 TEST(ListFiles, AppendsToTheListWithoutClearingOrSortingIt) {
   TempDir dir;
@@ -272,10 +271,6 @@ struct JoinRow {
   std::string folder;
   std::string expected;
 };
-void PrintTo(const JoinRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class JoinFolderPathCase : public testing::TestWithParam<JoinRow> {};
 
 TEST_P(JoinFolderPathCase, PutsExactlyOneSlashBetween) {
@@ -289,7 +284,7 @@ INSTANTIATE_TEST_SUITE_P(
                     JoinRow{"MountPoint", "/media/cdrom", "/media/cdrom/setup.exe"},
                     JoinRow{"TrailingSlash", "/media/cdrom/", "/media/cdrom/setup.exe"},
                     JoinRow{"Relative", "dist", "dist/setup.exe"}),
-    [](const testing::TestParamInfo<JoinRow>& info) { return info.param.name; });
+    kelvane::test::RowName());
 
 }  // namespace
 }  // namespace kelvane

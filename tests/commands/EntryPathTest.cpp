@@ -4,9 +4,12 @@
 #include <ostream>
 
 #include "commands/EntryPath.h"
+#include "support/NamedRows.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 TEST(StripTrailingSeparatorsTest, RemovesEverySeparatorAtTheEnd) {
   const std::pair<std::string, std::string> cases[] = {
@@ -35,10 +38,6 @@ struct ResolveCase {
   const char* path;
   bool safe;
 };
-void PrintTo(const ResolveCase& row, std::ostream* os) {
-  *os << row.name;
-}
-
 class ResolveEntryTest : public testing::TestWithParam<ResolveCase> {};
 
 TEST_P(ResolveEntryTest, BuildsThePathAndJudgesIt) {
@@ -69,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ResolveCase{"DriveLetter", "/d", "C:\\x.txt", "/d/C:/x.txt", false},
                     ResolveCase{"DriveRelative", "/d", "c:x.txt", "/d/c:x.txt", false},
                     ResolveCase{"EmptyEntry", "/d", "", "/d/", false}),
-    [](const testing::TestParamInfo<ResolveCase>& info) { return info.param.name; });
+    kelvane::test::RowName());
 
 }  // namespace
 }  // namespace kelvane

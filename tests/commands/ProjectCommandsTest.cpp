@@ -17,10 +17,13 @@
 #include "project/ListIndexError.h"
 #include "project/ValueEntry.h"
 #include "support/FakeShell.h"
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using test::FakeShell;
 using test::TempDir;
@@ -238,10 +241,6 @@ struct FailureRow {
   std::string bytes;
   std::string message;  // "{path}" stands for the file's full path
 };
-void PrintTo(const FailureRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class FailedOpenTest : public ProjectCommandsTest,
                        public testing::WithParamInterface<FailureRow> {};
 
@@ -316,7 +315,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"Fifo", Kind::kFifo, "", "Cannot open file \"{path}\". Not a regular file"},
         FailureRow{"Unreadable", Kind::kUnreadable, "",
                    "Cannot open file \"{path}\". Permission denied"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 }  // namespace
 }  // namespace kelvane

@@ -11,10 +11,13 @@
 #include "commands/VerificationRun.h"
 #include "project/ListIndexError.h"
 #include "support/FakeShell.h"
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using S = TCheckState;
 using test::FakeShell;
@@ -162,10 +165,6 @@ struct OneEntryCase {
   S state;
   int errors;
 };
-void PrintTo(const OneEntryCase& row, std::ostream* os) {
-  *os << row.name;
-}
-
 class VerificationOneEntryTest : public testing::TestWithParam<OneEntryCase> {};
 
 TEST_P(VerificationOneEntryTest, MarksAndCounts) {
@@ -210,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
         OneEntryCase{"EntryLeavingTheFolder", "CADBBE3D000000001", "..\\a.txt",
                      "CRC-32bit :\tCADBBE3DH", "ChekSum19 :\t00000000H",
                      "Error while Getting CRC-32", S::cbGrayed, 1}),
-    [](const testing::TestParamInfo<OneEntryCase>& info) { return info.param.name; });
+    kelvane::test::RowName());
 
 TEST(VerificationRunTest, MismatchTextIsExact) {
   TempDir dir;
@@ -285,10 +284,6 @@ struct NoAnswerCase {
   std::string summary;
   int ejects;
 };
-void PrintTo(const NoAnswerCase& row, std::ostream* os) {
-  *os << row.name;
-}
-
 class VerificationMismatchNoTest : public testing::TestWithParam<NoAnswerCase> {};
 
 TEST_P(VerificationMismatchNoTest, EndsTheRun) {
@@ -321,9 +316,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, VerificationMismatchNoTest,
                                                       {S::cbChecked, S::cbGrayed, S::cbUnchecked},
                                                       Summary(1, 1, 2, 1, 3),
                                                       1}),
-                         [](const testing::TestParamInfo<NoAnswerCase>& info) {
-                           return info.param.name;
-                         });
+                         kelvane::test::RowName());
 
 // STOP seen at each poll of the second entry (pumps 4, 5, 6): an entry cut short before its
 // comparison is neither counted nor marked.

@@ -9,10 +9,13 @@
 #include <gtest/gtest.h>
 
 #include "support/FakeShell.h"
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using test::FakeShell;
 using test::TempDir;
@@ -30,10 +33,6 @@ struct ClickCase {
 };
 
 // Short names in the test listing instead of the rows' bytes.
-void PrintTo(const ClickCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class TrayClickTest : public ::testing::TestWithParam<ClickCase> {};
 
 TEST_P(TrayClickTest, StopsTheRunAndShowsOneErrorBox) {
@@ -64,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Devices, TrayClickTest,
                                                      kNoSuchFile},
                                            ClickCase{"LoadNotATray", loadClick, true, kNotATray},
                                            ClickCase{"EjectNotATray", ejectClick, true, kNotATray}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         kelvane::test::RowName());
 
 // On a machine without an optical drive the default devices give the ENOENT box, never a hang.
 TEST(TrayClickDefaultDeviceTest, NoDriveGivesNoSuchFile) {
@@ -88,10 +87,6 @@ struct NotifyCase {
   int checkClicks;
   bool autoEjectAfter;
 };
-
-void PrintTo(const NotifyCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class TrayMciNotifyTest : public ::testing::TestWithParam<NotifyCase> {};
 
@@ -125,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         NotifyCase{"FailureDoesNothing", mnFailure, false, true, 0, true},
         NotifyCase{"FailureAfterRunDoesNothing", mnFailure, true, true, 0, true},
         NotifyCase{"UnknownFlagDoesNothing", 3, false, true, 0, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 }  // namespace
 }  // namespace kelvane

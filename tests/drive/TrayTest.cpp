@@ -12,10 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using test::TempDir;
 
@@ -46,10 +49,6 @@ struct MoveCase {
 };
 
 // Short names in the test listing instead of the rows' bytes.
-void PrintTo(const MoveCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class TrayMoveTest : public TrayFixture, public ::testing::WithParamInterface<MoveCase> {};
 
 TEST_P(TrayMoveTest, FailsWithTheErrnoOfTheRightCandidate) {
@@ -77,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveCase{"FallsBackPastMissing", {"missing", "regular"}, ENOTTY},
                       MoveCase{"FirstExistingIsTheDevice", {"regular", "missing"}, ENOTTY},
                       MoveCase{"NoFallbackOnOtherOpenErrors", {"notdir", "regular"}, ENOTDIR}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 int OpenDescriptors() {
   int count = 0;

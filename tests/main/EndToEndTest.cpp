@@ -25,10 +25,13 @@
 #include "FileUti2/FolderBrowserDialog.h"
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using test::TempDir;
 
@@ -225,10 +228,6 @@ struct QuitCase {
   const char* name;
   const char* button;
 };
-void PrintTo(const QuitCase& row, std::ostream* os) {
-  *os << row.name;
-}
-
 class EndToEndQuit : public testing::TestWithParam<QuitCase> {};
 
 TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
@@ -287,9 +286,7 @@ TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
 INSTANTIATE_TEST_SUITE_P(Runs, EndToEndQuit,
                          testing::Values(QuitCase{"DuringNew", "iNew"},
                                          QuitCase{"DuringCheck", "iCheck"}),
-                         [](const testing::TestParamInfo<QuitCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         kelvane::test::RowName());
 
 }  // namespace
 }  // namespace kelvane

@@ -1,5 +1,6 @@
 // The banded background: 256 bands over the outer height, each row painted exactly once.
 #include "main/PaintBackground.h"
+#include "support/NamedRows.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 namespace kelvane {
 namespace {
 
+using kelvane::test::PrintTo;
+
 QColor ExpectedColour(int band) {
   return QColor(32, 0, 32 * (band / 32));
 }
@@ -18,10 +21,6 @@ struct HeightCase {
   const char* name;
   int height;
 };
-void PrintTo(const HeightCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class Background : public ::testing::TestWithParam<HeightCase> {};
 
 TEST_P(Background, BandsCoverEveryRowOnceInOrder) {
@@ -59,7 +58,7 @@ TEST_P(Background, PaintedRowsTakeTheirBandsColour) {
 INSTANTIATE_TEST_SUITE_P(Heights, Background,
                          ::testing::Values(HeightCase{"Design", 453}, HeightCase{"Short", 100},
                                            HeightCase{"Exact", 256}, HeightCase{"Tall", 1200}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         kelvane::test::RowName());
 
 TEST(Background, DesignHeightPutsBandZeroOnRowZeroAndBand255OnTheLastTwoRows) {
   const auto bands = BackgroundBands(453);

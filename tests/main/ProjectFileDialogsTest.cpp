@@ -13,6 +13,7 @@
 #include <functional>
 #include <ostream>
 
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 // Readable failure messages for Qt strings.
@@ -22,6 +23,8 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using test::TempDir;
 
@@ -36,10 +39,6 @@ struct DialogRow {
   QFileDialog::FileMode fileMode;
   QString title;
 };
-void PrintTo(const DialogRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class DialogConfigurationTest : public testing::TestWithParam<DialogRow> {};
 
 TEST_P(DialogConfigurationTest, IsTheProjectFileDialog) {
@@ -71,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "OpenDialog1", QFileDialog::AcceptOpen, QFileDialog::ExistingFile, "Open"},
         DialogRow{"SaveDialog1", [](const std::string& f) { return MakeSaveDialog1(f, nullptr); },
                   "SaveDialog1", QFileDialog::AcceptSave, QFileDialog::AnyFile, "Save As"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 TEST(NameFiltersOfTest, TurnsPairsIntoQtFilters) {
   EXPECT_EQ(NameFiltersOf(kProjectFileFilter), kFilters);
@@ -106,10 +105,6 @@ struct TypedRow {
   int filter;  // index of the filter chosen before typing
   std::string result;
 };
-void PrintTo(const TypedRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class TypedNameTest : public DialogUseTest, public testing::WithParamInterface<TypedRow> {};
 
 TEST_P(TypedNameTest, SaveDialogGivesTheChosenFullPath) {
@@ -127,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TypedRow{"CfgKept", "proj.cfg", 0, "lists/proj.cfg"},
                     TypedRow{"OtherExtensionKept", "proj.txt", 0, "lists/proj.txt"},
                     TypedRow{"StartNameTaken", QString(), 0, "lists/start.cfg"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 TEST_F(DialogUseTest, OpenDialogFindsTheFileWithTheDefaultSuffix) {
   dir.Write("lists/proj.dst", "[Kelvane]\r\n");

@@ -15,10 +15,13 @@
 #include "main/HelpViewer.h"
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
+#include "support/NamedRows.h"
 #include "tests/main/BoxWatcher.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using test::BoxWatcher;
 
@@ -239,10 +242,6 @@ struct HelpCase {
   QString program;
   QStringList arguments;
 };
-void PrintTo(const HelpCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class HelpChoice : public ::testing::TestWithParam<HelpCase> {};
 
 TEST_P(HelpChoice, FirstInstalledViewerOnTheHelpFile) {
@@ -265,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"-title", "Kelvane Help", "-e", "less", "Kelvane.HLP"}},
         HelpCase{"TerminalWithoutPager", {"xterm"}, "", {}},
         HelpCase{"Nothing", {"xdg-open", "notepad"}, "", {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 TEST(TfrmHelp, HelpStartsTheChosenViewerWithoutWaiting) {
   Tfrm frm;

@@ -9,9 +9,12 @@
 
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
+#include "support/NamedRows.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 QString TextOf(QWidget* widget) {
   if (auto* label = qobject_cast<TabLabel*>(widget)) return label->text();
@@ -108,10 +111,6 @@ struct ResizeCase {
   int outerWidth;
   int listWidth;
 };
-void PrintTo(const ResizeCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class TfrmResize : public ::testing::TestWithParam<ResizeCase> {};
 
 TEST_P(TfrmResize, CheckListAndMeterFollowTheWidth) {
@@ -133,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Widths, TfrmResize,
                                            ResizeCase{"AtTheMinimum", 300, 200},
                                            ResizeCase{"Design", 460, 360},
                                            ResizeCase{"Wide", 600, 500}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         kelvane::test::RowName());
 
 TEST(TfrmButtons, SetButtonsEnabledTouchesExactlyTheSixCommandButtons) {
   Tfrm frm;

@@ -15,10 +15,13 @@
 
 #include "project/ListIndexError.h"
 #include "project/ValueEntry.h"
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using test::TempDir;
 using namespace std::string_literals;
@@ -42,10 +45,6 @@ struct SplitRow {
   std::string bytes;
   std::vector<std::string> lines;
 };
-void PrintTo(const SplitRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class SplitLinesTest : public testing::TestWithParam<SplitRow> {};
 
 TEST_P(SplitLinesTest, SplitsAtEveryKindOfLineEnd) {
@@ -62,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitRow{"CrCrLfIsTwoEnds", "a\r\r\nb", {"a", "", "b"}},
         SplitRow{"LfCrIsTwoEnds", "a\n\rb", {"a", "", "b"}},
         SplitRow{"OtherBytesUntouched", "\xEF\xBB\xBFx\0y\t \xFF"s, {"\xEF\xBB\xBFx\0y\t \xFF"s}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 // --- files that parse ---
 
@@ -73,10 +72,6 @@ struct ParseRow {
   std::vector<std::string> entries;
   std::vector<std::string> values;
 };
-void PrintTo(const ParseRow& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class ParseProjectTest : public testing::TestWithParam<ParseRow> {};
 
 TEST_P(ParseProjectTest, TakesSourceEntriesAndEveryValueLine) {
@@ -119,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "/m\xE9\xFF/",
                  {"A\\caf\xE9\0.txt"s},
                  {" \t"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 TEST(ParseProjectTest, NeverReservesTheUntrustedCount) {
   // A count near the top of int with one entry line fails at the first missing line instead

@@ -5,9 +5,12 @@
 #include "project/ListIndexError.h"
 #include "project/Project.h"
 #include "project/ValueEntry.h"
+#include "support/NamedRows.h"
 
 namespace kelvane {
 namespace {
+
+using kelvane::test::PrintTo;
 
 using S = TCheckState;
 
@@ -62,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         FlagCase{"OddFlagUnchecked", "0A1B2C3D00000000X", S::cbUnchecked, "0A1B2C3D000000000"},
         // A short hand-made entry: the flag lands in column 17, never in a sum.
         FlagCase{"ShortEntryPadded", "0A1B2C3D", S::cbUnchecked, "0A1B2C3D        0"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    kelvane::test::RowName());
 
 TEST(SetFlagTest, FlagAlreadyRightIsNotRewritten) {
   // "1" followed by more text: the flag (column 17) is right, so the entry stays byte for byte.
