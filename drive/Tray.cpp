@@ -9,22 +9,11 @@
 #include <cerrno>
 #include <system_error>
 
+#include "cksummer/FileDescriptor.h"
+
 namespace kelvane {
 
 namespace {
-
-// The device's descriptor, closed on every path out of a move.
-class DeviceHandle {
- public:
-  explicit DeviceHandle(int fd) : fd_(fd) {}
-  ~DeviceHandle() { ::close(fd_); }
-  DeviceHandle(const DeviceHandle&) = delete;
-  DeviceHandle& operator=(const DeviceHandle&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // O_NONBLOCK lets the drive be opened with no disc in it (and with the tray open).
 int OpenDevice(const std::string& path) {
@@ -54,13 +43,14 @@ void MoveTray(const std::vector<std::string>& candidates, TTrayMove move) {
     error = errno;
     if (error != ENOENT) break;
   }
-  if (fd < 0) throw TrayError(error);
+  // Closed on every path out of the move.
+  const FileDescriptor device(fd);
+  if (!device.IsOpen()) throw TrayError(error);
 
-  DeviceHandle device(fd);
   const unsigned long request = move == TTrayMove::tmOpen ? CDROMEJECT : CDROMCLOSETRAY;
   int result;
   do {
-    result = ::ioctl(device.get(), request, 0);
+    result = ::ioctl(device.Get(), request, 0);
   } while (result < 0 && errno == EINTR);
   if (result < 0) throw TrayError(errno);
 }

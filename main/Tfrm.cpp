@@ -12,12 +12,12 @@
 #include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
-#include <QScreen>
 #include <QToolButton>
 #include <exception>
 
 #include "FileUti2/PickFolder.h"
 #include "FileUti2/TBrowseFolderDlg.h"
+#include "FileUti2/WidgetPlacement.h"
 #include "commands/ListCommands.h"
 #include "commands/NewList.h"
 #include "commands/ProjectCommands.h"
@@ -250,10 +250,7 @@ void Tfrm::showEvent(QShowEvent* event) {
     // The layout gives the outer size; the frame, if the platform draws one, is taken off it.
     const QSize frame = frameGeometry().size() - size();
     resize(QSize(460, 453) - frame);
-    if (const QScreen* display = screen()) {
-      const QRect area = display->availableGeometry();
-      move(area.x() + (area.width() - 460) / 2, area.y() + (area.height() - 453) / 2);
-    }
+    CenterOnScreen(*this);
   }
   QWidget::showEvent(event);
 }

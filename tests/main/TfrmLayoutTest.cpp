@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QListView>
 #include <QProgressBar>
+#include <QScreen>
 #include <QToolButton>
 #include <string>
 
@@ -54,6 +55,15 @@ const Place kLayout[] = {
     {"STOP", 314, 395, 60, 27, "STOP"},
     {"QUIT", 376, 395, 62, 27, "QUIT"},
 };
+
+TEST(TfrmLayout, OpensCentredOnTheScreen) {
+  Tfrm frm;
+  frm.show();
+  const QRect screen = frm.screen()->geometry();
+  const QRect outer = frm.frameGeometry();
+  EXPECT_EQ(outer.left() - screen.left(), (screen.width() - 460) / 2);
+  EXPECT_EQ(outer.top() - screen.top(), (screen.height() - 453) / 2);
+}
 
 TEST(TfrmLayout, EveryControlAtItsPlaceWithItsText) {
   Tfrm frm;
