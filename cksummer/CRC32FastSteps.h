@@ -27,12 +27,6 @@ KELVANE_CRC_INLINE std::uint64_t Load64(const std::uint8_t* p) {
   return v;
 }
 
-// Four bytes as a little-endian word.
-KELVANE_CRC_INLINE std::uint32_t Load32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 KELVANE_CRC_INLINE std::uint32_t Byte(std::uint64_t x, int k) {
   return static_cast<std::uint32_t>((x >> (8 * k)) & 0xFFu);
 }
