@@ -114,6 +114,9 @@ QToolButton* Tfrm::MakeButton(const char* name, QRect place, const char* text, c
   colours.setColor(QPalette::Active, QPalette::ButtonText, colour);
   colours.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
   colours.setColor(QPalette::Disabled, QPalette::ButtonText, colour.darker(250));
+  // The panel a flat button shows under the mouse: dark, so that its lime or yellow caption
+  // stays readable.
+  colours.setColor(QPalette::Button, kNavy.darker(150));
   button->setPalette(colours);
   if (picture) {
     button->setIcon(QIcon(picture));
