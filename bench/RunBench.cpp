@@ -1,0 +1,257 @@
+// Whole runs of New and CHECK on trees of many small files and on one large file: through the real
+// window on the offscreen platform, through a Shell that draws nothing, beside the floor (a bare
+// open, read, close loop over the same files) and RHash when it is installed.
+//
+//   kelvane_run_bench [--trees-dir DIR] [--reps N] [--only NAME] [--no-window] [--cold]
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QWidget>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/RunTrees.h"
+#include "cksummer/FileChecksums.h"
+#include "cksummer/ListFiles.h"
+#include "commands/NewList.h"
+#include "commands/Session.h"
+#include "commands/Shell.h"
+#include "commands/VerificationRun.h"
+#include "main/KelvaneApplication.h"
+#include "main/Tfrm.h"
+
+namespace {
+
+using kelvane::Session;
+using Clock = std::chrono::steady_clock;
+
+// Answers the picker with the tree and every box with Yes or OK, without showing any.
+class AnsweringShell : public kelvane::Shell, public kelvane::ProgressSink {
+ public:
+  std::string folder;
+  void PumpEvents() override {}
+  void ShowMessage(const std::string&) override {}
+  bool AskYesNo(const std::string&, const std::string&) override { return true; }
+  bool PickFolder(std::string& folderName, const std::string&, int) override {
+    folderName = folder;
+    return true;
+  }
+  bool ExecuteOpenDialog(std::string&) override { return false; }
+  bool ExecuteSaveDialog(std::string&) override { return false; }
+  bool IsCdromDrive(const std::string&) override { return false; }
+  void ClickEject() override {}
+  void ClickCheck() override {}
+  bool AutoEjectTicked() override { return false; }
+  void SetAutoEject(bool) override {}
+  void SetButtonsEnabled(bool) override {}
+  ProgressSink& Meter() override { return *this; }
+  void SetPosition(int) override {}
+};
+
+// The real window, with the picker answered by code and the boxes answered as they would be.
+class BenchWindow : public kelvane::Tfrm {
+ public:
+  std::string folder;
+  bool PickFolder(std::string& folderName, const std::string&, int) override {
+    folderName = folder;
+    return true;
+  }
+  void ShowMessage(const std::string&) override {}
+  bool AskYesNo(const std::string&, const std::string&) override { return true; }
+};
+
+// Counts the paints of one widget.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+bool DropCaches() {
+  ::sync();
+  std::ofstream drop("/proc/sys/vm/drop_caches");
+  return drop && (drop << "3\n") && drop.flush();
+}
+
+struct Options {
+  std::string treesDir = "/var/tmp/kelvane-bench";
+  int reps = 3;
+  std::string only;
+  bool window = true;
+  bool cold = false;
+};
+
+// The best of the repetitions: on a shared machine other load only ever slows a run down.
+double Best(const Options& options, bool cold, const std::function<void()>& prepare,
+            const std::function<void()>& run) {
+  double best = 1e30;
+  for (int i = 0; i < (cold ? 1 : options.reps); ++i) {
+    if (prepare) prepare();
+    if (cold) DropCaches();
+    const auto start = Clock::now();
+    run();
+    best = std::min(best, Seconds(Clock::now() - start));
+  }
+  return best;
+}
+
+// The floor: every file opened, read to its end in blocks of the CRC's size, and closed.
+void ReadAll(const std::vector<std::string>& paths) {
+  std::vector<char> buffer(kelvane::kCRC32BufferSize);
+  for (const std::string& path : paths) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    while (::read(fd, buffer.data(), buffer.size()) > 0) {
+    }
+    ::close(fd);
+  }
+}
+
+bool HaveRhash() {
+  return std::system("command -v rhash >/dev/null 2>&1") == 0;
+}
+
+struct Row {
+  std::string run;
+  double seconds;
+  std::string note;
+};
+
+void Print(const std::string& tree, int files, std::int64_t bytes, const std::vector<Row>& rows) {
+  std::printf("\n%s: %d files, %.3f GB\n", tree.c_str(), files, bytes / 1e9);
+  std::printf("  %-22s %9s %12s %8s  %s\n", "run", "seconds", "files/s", "GB/s", "");
+  for (const Row& row : rows)
+    std::printf("  %-22s %9.3f %12.0f %8.2f  %s\n", row.run.c_str(), row.seconds,
+                files / row.seconds, bytes / row.seconds / 1e9, row.note.c_str());
+}
+
+std::string Ratio(double a, double b, const char* what) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2fx %s", a / b, what);
+  return text;
+}
+
+void MeasureTree(const Options& options, const kelvane::bench::TreeShape& shape, bool cold) {
+  const std::string root = kelvane::bench::MakeTree(options.treesDir, shape);
+  std::vector<std::string> entries;
+  kelvane::ListFiles(root, entries);
+  std::vector<std::string> paths;
+  std::int64_t bytes = 0;
+  for (std::string entry : entries) {
+    std::replace(entry.begin(), entry.end(), '\\', '/');
+    paths.push_back(root + "/" + entry);
+    std::ifstream in(paths.back(), std::ios::binary | std::ios::ate);
+    bytes += in.tellg();
+  }
+  ReadAll(paths);  // warm
+
+  std::vector<Row> rows;
+  const double floor = Best(options, cold, nullptr, [&] { ReadAll(paths); });
+  rows.push_back({"floor open/read/close", floor, ""});
+
+  Session session;
+  AnsweringShell shell;
+  shell.folder = root;
+  const double coreNew = Best(options, cold, nullptr, [&] { kelvane::iNewClick(session, shell); });
+  rows.push_back({"core New", coreNew, Ratio(coreNew, floor, "floor")});
+  const double coreCheck =
+      Best(options, cold, nullptr, [&] { kelvane::iCheckClick(session, shell); });
+  rows.push_back({"core CHECK", coreCheck, Ratio(coreCheck, floor, "floor")});
+
+  if (options.window) {
+    BenchWindow frm;
+    frm.folder = root;
+    frm.show();
+    auto* newButton = frm.findChild<QAbstractButton*>("iNew");
+    auto* checkButton = frm.findChild<QAbstractButton*>("iCheck");
+    const double windowNew = Best(options, cold, nullptr, [&] { newButton->click(); });
+    rows.push_back({"window New", windowNew, Ratio(windowNew, coreNew, "core")});
+    PaintCounter meterPaints(frm.findChild<QWidget*>("meter"));
+    PaintCounter statusPaints(frm.findChild<QWidget*>("Status3"));
+    PaintCounter windowPaints(&frm);
+    const double windowCheck = Best(options, cold, nullptr, [&] { checkButton->click(); });
+    const int runs = cold ? 1 : options.reps;
+    char frames[128];
+    std::snprintf(frames, sizeof frames, "; paints/s meter %.0f, Status3 %.0f, window %.0f",
+                  meterPaints.paints / runs / windowCheck, statusPaints.paints / runs / windowCheck,
+                  windowPaints.paints / runs / windowCheck);
+    rows.push_back(
+        {"window CHECK", windowCheck, Ratio(windowCheck, coreCheck, "core") + frames});
+  }
+
+  if (HaveRhash()) {
+    const std::string sfv = options.treesDir + "/" + shape.name + ".sfv";
+    const std::string make = "cd '" + root + "' && rhash --crc32 -r . > '" + sfv + "'";
+    const std::string check = "cd '" + root + "' && rhash -c '" + sfv + "' > /dev/null";
+    const double rhashMake = Best(options, cold, nullptr, [&] { std::system(make.c_str()); });
+    rows.push_back({"rhash --crc32 -r", rhashMake, Ratio(rhashMake, coreNew, "core New")});
+    const double rhashCheck = Best(options, cold, nullptr, [&] { std::system(check.c_str()); });
+    rows.push_back({"rhash -c", rhashCheck, Ratio(rhashCheck, coreCheck, "core CHECK")});
+  }
+  Print(shape.name + (cold ? " (cold cache)" : " (warm cache)"), static_cast<int>(paths.size()),
+        bytes, rows);
+}
+
+std::string CpuName() {
+  std::ifstream in("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("model name", 0) == 0) return line.substr(line.find(':') + 2);
+  return "unknown CPU";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+    if (arg == "--trees-dir") {
+      options.treesDir = value();
+    } else if (arg == "--reps") {
+      options.reps = std::max(1, std::atoi(value().c_str()));
+    } else if (arg == "--only") {
+      options.only = value();
+    } else if (arg == "--no-window") {
+      options.window = false;
+    } else if (arg == "--cold") {
+      options.cold = true;
+    } else {
+      std::cerr << "usage: kelvane_run_bench [--trees-dir DIR] [--reps N] [--only NAME] "
+                   "[--no-window] [--cold]\n";
+      return 64;
+    }
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  kelvane::KelvaneApplication app(argc, argv);
+  std::printf("CPU: %s, %ld cores; best of %d runs\n", CpuName().c_str(),
+              ::sysconf(_SC_NPROCESSORS_ONLN), options.reps);
+  if (!HaveRhash()) std::printf("rhash is not installed: its rows are left out\n");
+  const bool canDrop = DropCaches();
+  for (const auto& shape : kelvane::bench::DefaultTrees()) {
+    if (!options.only.empty() && shape.name.find(options.only) == std::string::npos) continue;
+    MeasureTree(options, shape, false);
+    if (options.cold && canDrop) MeasureTree(options, shape, true);
+  }
+  if (options.cold && !canDrop) std::printf("\nthe page cache cannot be dropped here: no cold runs\n");
+  return 0;
+}
