@@ -25,12 +25,18 @@ struct Walk {
   const std::function<void()>& pump;
 };
 
-// The names in a folder other than "." and "..", in byte order, so that the same tree gives the
+struct FolderEntry {
+  std::string name;
+  unsigned char type;  // d_type: DT_DIR, DT_REG, DT_LNK, ... or DT_UNKNOWN
+  bool operator<(const FolderEntry& other) const { return name < other.name; }
+};
+
+// The entries of a folder other than "." and "..", in byte order, so that the same tree gives the
 // same project on every machine whatever order the file system keeps. The folder is read whole
 // and closed at once, so a deep tree does not hold one open descriptor per level. Empty when the
 // folder cannot be read: that part of the tree simply contributes nothing.
-std::vector<std::string> ReadFolderNames(const std::string& folder, bool isRoot) {
-  std::vector<std::string> names;
+std::vector<FolderEntry> ReadFolder(const std::string& folder, bool isRoot) {
+  std::vector<FolderEntry> names;
   // The root may be reached through a symbolic link (the user picked it); below it, O_NOFOLLOW
   // keeps out a folder that was swapped for a link since it was looked at.
   const int follow = isRoot ? 0 : O_NOFOLLOW;
@@ -46,22 +52,27 @@ std::vector<std::string> ReadFolderNames(const std::string& folder, bool isRoot)
     // A read error ends the folder like its end does: keep what was read, report nothing.
     if (!entry) break;
     const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
+    if (name != "." && name != "..") names.push_back({name, entry->d_type});
   }
   std::sort(names.begin(), names.end());
   return names;
 }
 
+// The folder's listing already tells most types; only where the file system leaves it unknown,
+// or for a symbolic link, is the entry looked at.
+
 // A real folder, not a symbolic link to one: links to folders are never entered, so the walk
 // cannot loop and never leaves the tree.
-bool IsFolder(const std::string& path) {
+bool IsFolder(const std::string& path, unsigned char type) {
+  if (type != DT_UNKNOWN) return type == DT_DIR;
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // A regular file, directly or through a symbolic link; never a FIFO, socket, device or folder,
 // nor a link that leads nowhere.
-bool IsRegularFile(const std::string& path) {
+bool IsRegularFile(const std::string& path, unsigned char type) {
+  if (type != DT_UNKNOWN && type != DT_LNK) return type == DT_REG;
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
@@ -69,19 +80,19 @@ bool IsRegularFile(const std::string& path) {
 // Folder: the full path ("" for "/"); Relative: its path below the root with "\" between names
 // and a trailing "\" ("" for the root itself).
 void ScanFolder(const std::string& Folder, const std::string& Relative, const Walk& walk) {
-  const std::vector<std::string> names = ReadFolderNames(Folder, Relative.empty());
+  const std::vector<FolderEntry> entries = ReadFolder(Folder, Relative.empty());
   // Folder pass: everything below the subfolders comes before this folder's own files. Names
   // beginning with "." are not entered: on Linux they play the part of hidden folders.
-  for (const std::string& name : names) {
+  for (const auto& [name, type] : entries) {
     if (walk.pump) walk.pump();
     if (name.front() == '.') continue;
     const std::string path = JoinFolderPath(Folder, name);
-    if (IsFolder(path)) ScanFolder(path, Relative + name + "\\", walk);
+    if (IsFolder(path, type)) ScanFolder(path, Relative + name + "\\", walk);
   }
   // File pass: names beginning with "." are listed like any other.
-  for (const std::string& name : names) {
+  for (const auto& [name, type] : entries) {
     if (walk.pump) walk.pump();
-    if (IsRegularFile(JoinFolderPath(Folder, name))) walk.list.push_back(Relative + name);
+    if (IsRegularFile(JoinFolderPath(Folder, name), type)) walk.list.push_back(Relative + name);
   }
 }
 

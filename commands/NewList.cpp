@@ -63,8 +63,8 @@ void Run(Session& session, Shell& shell, const std::string& folder) {
   shell.SetButtonsEnabled(true);
   if (p.Count() == p.ValueCount()) return;
   // Every remaining entry must have its value entry: drop the surplus of the longer list.
-  while (p.Count() > p.ValueCount()) p.DeleteEntry(p.Count() - 1);
-  while (p.ValueCount() > p.Count()) p.DeleteValue(p.ValueCount() - 1);
+  p.TruncateEntries(p.ValueCount());
+  p.TruncateValues(p.Count());
   shell.ShowMessage("Unfinished item(s) cleared");
 }
 

@@ -2,6 +2,7 @@
 #include "main/CheckListModel.h"
 
 #include <QSize>
+#include <algorithm>
 #include <utility>
 
 #include "main/DisplayText.h"
@@ -86,15 +87,16 @@ void CheckListModel::EntriesInserted(int first, int count) {
   endInsertRows();
 }
 
-void CheckListModel::EntryDeleted(int index) {
-  beginRemoveRows(QModelIndex(), index, index);
-  --rows_;
+void CheckListModel::EntriesRemoved(int first, int count) {
+  beginRemoveRows(QModelIndex(), first, first + count - 1);
+  rows_ -= count;
   endRemoveRows();
 }
 
-void CheckListModel::StateChanged(int index) {
-  const QModelIndex changed = this->index(index);
-  emit dataChanged(changed, changed, {Qt::CheckStateRole});
+void CheckListModel::StatesChanged(int first, int last) {
+  last = std::min(last, rows_ - 1);
+  if (first > last) return;
+  emit dataChanged(index(first), index(last), {Qt::CheckStateRole});
 }
 
 }  // namespace kelvane

@@ -23,8 +23,9 @@ class CheckListModel : public QAbstractListModel {
   // Told by the window after the project has changed.
   void EntriesReset();
   void EntriesInserted(int first, int count);
-  void EntryDeleted(int index);
-  void StateChanged(int index);
+  void EntriesRemoved(int first, int count);
+  // The check states of rows first to last changed.
+  void StatesChanged(int first, int last);
 
  private:
   bool Valid(const QModelIndex& index) const;

@@ -12,8 +12,12 @@
 #include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
+#include <QRegion>
+#include <QScopeGuard>
 #include <QToolButton>
+#include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "FileUti2/PickFolder.h"
 #include "FileUti2/TBrowseFolderDlg.h"
@@ -67,7 +71,7 @@ Tfrm::Tfrm(QWidget* parent) : QWidget(parent) {
   colours.setColor(QPalette::Window, kNavy);
   setPalette(colours);
   CreateControls();
-  meterSink_ = std::make_unique<MeterSink>(meter);
+  meterSink_ = std::make_unique<MeterSink>([this] { ViewChanged(); });
   helpStarter_ = [](const QString& program, const QStringList& arguments) {
     // Whether the viewer started is not checked: HELP reports nothing.
     QProcess::startDetached(program, arguments);
@@ -215,20 +219,38 @@ void Tfrm::Connect(QAbstractButton* button, void (Tfrm::*handler)()) {
 }
 
 void Tfrm::RunCommand(const std::function<void()>& command) {
-  try {
-    command();
-  } catch (const std::exception& error) {
-    // After QUIT the program is ending: no further box.
-    if (!quitting_) ShowErrorBox(this, error.what());
+  std::optional<std::string> failure;
+  ++commandDepth_;
+  {
+    const auto leave = qScopeGuard([this] { --commandDepth_; });
+    try {
+      command();
+    } catch (const std::exception& error) {
+      failure = error.what();
+    }
   }
+  // What the command changed reaches the screen now, and before its error box; a click handled
+  // inside a run waits for the run's next frame.
+  if (failure || !running_) ShowModel(failure.has_value());
+  // After QUIT the program is ending: no further box.
+  if (failure && !quitting_) ShowErrorBox(this, *failure);
 }
 
 // --- painting and resizing ---
 
 void Tfrm::paintEvent(QPaintEvent*) {
+  const QSize outer = frameGeometry().size();
+  const qreal ratio = devicePixelRatioF();
+  if (background_.deviceIndependentSize().toSize() != outer ||
+      background_.devicePixelRatio() != ratio) {
+    background_ = QPixmap(outer * ratio);
+    background_.setDevicePixelRatio(ratio);
+    QPainter bands(&background_);
+    PaintBackground(bands, outer.width(), outer.height());
+  }
+  // The painter is clipped to the region being repainted: only that part is copied.
   QPainter painter(this);
-  const QRect outer = frameGeometry();
-  PaintBackground(painter, outer.width(), outer.height());
+  painter.drawPixmap(0, 0, background_);
 }
 
 int Tfrm::ListWidthFor(int outerWidth) {
@@ -287,36 +309,90 @@ TabLabel* Tfrm::LabelFor(TLabel label) const {
   return Status3;
 }
 
+// Rows come and go at once, as the list's model must follow the project's count; check marks
+// and texts are shown by ShowModel.
 void Tfrm::EntriesReset() {
+  changedLast_ = -1;
   listModel_->EntriesReset();
 }
 void Tfrm::EntriesInserted(int first, int count) {
   listModel_->EntriesInserted(first, count);
 }
-void Tfrm::EntryDeleted(int index) {
-  listModel_->EntryDeleted(index);
+void Tfrm::EntriesRemoved(int first, int count) {
+  listModel_->EntriesRemoved(first, count);
 }
 void Tfrm::StateChanged(int index) {
-  listModel_->StateChanged(index);
+  if (changedLast_ < 0) {
+    changedFirst_ = changedLast_ = index;
+  } else {
+    changedFirst_ = std::min(changedFirst_, index);
+    changedLast_ = std::max(changedLast_, index);
+  }
+  ViewChanged();
 }
 
-void Tfrm::LabelChanged(TLabel label) {
-  LabelFor(label)->setText(DisplayText(session_.project.Text(label)));
+void Tfrm::LabelChanged(TLabel) {
+  ViewChanged();
+}
+
+void Tfrm::ViewChanged() {
+  if (running_) {
+    if (pacer_.FrameDue()) ShowModel(true);
+  } else if (commandDepth_ == 0) {
+    ShowModel(false);
+  }
+}
+
+void Tfrm::ShowModel(bool paintNow) {
+  pacer_.FrameShown();
+  QRegion changed;
+  for (TLabel label : {TLabel::ini, TLabel::ChkSrc, TLabel::ChkDst, TLabel::S17, TLabel::Status1,
+                       TLabel::Status2, TLabel::Status3}) {
+    TabLabel* widget = LabelFor(label);
+    const QString text = DisplayText(session_.project.Text(label));
+    if (widget->text() == text) continue;
+    changed += widget->geometry();
+    widget->setText(text);
+    changed += widget->geometry();
+  }
+  // A position above the range shows a full bar rather than being ignored.
+  const int position = std::clamp(meterSink_->Position(), meter->minimum(), meter->maximum());
+  if (meter->value() != position) {
+    // The bar would repaint itself at once; it is painted below with everything else.
+    meter->setUpdatesEnabled(false);
+    meter->setValue(position);
+    meter->setUpdatesEnabled(true);
+    changed += meter->geometry();
+  }
+  if (changedLast_ >= 0) {
+    listModel_->StatesChanged(changedFirst_, changedLast_);
+    changedLast_ = -1;
+    changed += CheckList->geometry();
+  }
+  // One paint of everything that changed; no events are handled.
+  if (paintNow && isVisible() && !changed.isEmpty()) repaint(changed);
 }
 
 // --- Shell ---
 
 void Tfrm::PumpEvents() {
+  if (!pacer_.PumpDue()) return;
+  // Painted by the events handled below.
+  if (running_ && pacer_.FrameDue()) ShowModel(false);
   QCoreApplication::processEvents();
 }
 
 void Tfrm::ShowMessage(const std::string& text) {
-  if (!quitting_) ShowPlainBox(this, text);
+  if (quitting_) return;
+  ShowModel(true);
+  ShowPlainBox(this, text);
 }
 
 bool Tfrm::AskYesNo(const std::string& text, const std::string& caption) {
   // After QUIT nobody is left to answer: the run takes No and ends.
-  return !quitting_ && AskYesNoBox(this, text, caption);
+  if (quitting_) return false;
+  ShowModel(true);
+  return AskYesNoBox(this, text, caption);
 }
 
 bool Tfrm::PickFolder(std::string& folderName, const std::string& prompt, int helpContext) {
@@ -352,6 +428,10 @@ void Tfrm::SetAutoEject(bool ticked) {
 void Tfrm::SetButtonsEnabled(bool enabled) {
   for (QToolButton* button : {iNew, iOpen, iSave, iCheck, Reset, Clear})
     button->setEnabled(enabled);
+  // The runs disable the buttons for as long as they go: the screen follows the clock meanwhile,
+  // and shows the run's last values when it ends.
+  running_ = !enabled;
+  if (enabled) ShowModel(true);
 }
 
 // --- handlers ---

@@ -2,6 +2,7 @@
 // Shell of the commands, and the handlers of every control.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "commands/Session.h"
 #include "commands/Shell.h"
+#include "main/FramePacer.h"
 #include "main/MeterSink.h"
 
 class QAbstractButton;
@@ -61,7 +63,7 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   // --- ProjectObserver ---
   void EntriesReset() override;
   void EntriesInserted(int first, int count) override;
-  void EntryDeleted(int index) override;
+  void EntriesRemoved(int first, int count) override;
   void StateChanged(int index) override;
   void LabelChanged(TLabel label) override;
 
@@ -111,6 +113,12 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   void Connect(QAbstractButton* button, void (Tfrm::*handler)());
   TabLabel* LabelFor(TLabel label) const;
   void ApplyResizeRule();
+  // The model or the meter changed: shown now, at the next frame of a run, or when the command
+  // that changed it ends.
+  void ViewChanged();
+  // Brings the labels, the meter and the check marks up to the model; paintNow paints them at
+  // once instead of at the next turn of the event loop.
+  void ShowModel(bool paintNow);
 
   // --- handlers, one per control event ---
   void iNewClick();
@@ -132,6 +140,12 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   CheckListModel* listModel_ = nullptr;
   Starter helpStarter_;
   bool placed_ = false;
+  FramePacer pacer_;
+  bool running_ = false;  // a New or CHECK run is under way (the command buttons are disabled)
+  int commandDepth_ = 0;  // commands on the stack, a run's nested clicks included
+  int changedFirst_ = 0;  // rows whose check marks changed since they were last shown
+  int changedLast_ = -1;
+  QPixmap background_;    // the banded background, drawn once per window size
   // Set by QUIT: the run on the stack ends at its next poll and shows no further box.
   bool quitting_ = false;
 };

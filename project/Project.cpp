@@ -44,7 +44,15 @@ void Project::DeleteEntry(int index) {
   CheckIndex(index, entries_.size());
   entries_.erase(entries_.begin() + index);
   states_.erase(states_.begin() + index);
-  if (observer_) observer_->EntryDeleted(index);
+  if (observer_) observer_->EntriesRemoved(index, 1);
+}
+
+void Project::TruncateEntries(int count) {
+  if (count < 0 || count >= Count()) return;
+  const int removed = Count() - count;
+  entries_.resize(static_cast<std::size_t>(count));
+  states_.resize(static_cast<std::size_t>(count));
+  if (observer_) observer_->EntriesRemoved(count, removed);
 }
 
 void Project::ClearEntries() {
@@ -77,6 +85,10 @@ void Project::AppendValue(std::string valueEntry) {
 void Project::DeleteValue(int index) {
   CheckIndex(index, values_.size());
   values_.erase(values_.begin() + index);
+}
+
+void Project::TruncateValues(int count) {
+  if (count >= 0 && count < ValueCount()) values_.resize(static_cast<std::size_t>(count));
 }
 
 void Project::ClearValues() {

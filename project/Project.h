@@ -19,7 +19,7 @@ class ProjectObserver {
   virtual ~ProjectObserver() = default;
   virtual void EntriesReset() = 0;                         // the whole list was replaced or cleared
   virtual void EntriesInserted(int first, int count) = 0;  // appended at the end
-  virtual void EntryDeleted(int index) = 0;
+  virtual void EntriesRemoved(int first, int count) = 0;
   virtual void StateChanged(int index) = 0;
   virtual void LabelChanged(TLabel label) = 0;
 };
@@ -34,6 +34,8 @@ class Project {
   void AppendEntry(std::string text, TCheckState state = TCheckState::cbUnchecked);
   void AppendEntries(std::vector<std::string> texts);  // all unchecked
   void DeleteEntry(int index);
+  // Keeps the first count entries and drops the rest, with one notification.
+  void TruncateEntries(int count);
   void ClearEntries();
   TCheckState State(int index) const;
   void SetState(int index, TCheckState state);
@@ -45,6 +47,7 @@ class Project {
   const std::string& Value(int index) const;  // ListIndexError past the end
   void AppendValue(std::string valueEntry);
   void DeleteValue(int index);
+  void TruncateValues(int count);  // keeps the first count value entries
   void ClearValues();
   std::string StoredCRC32(int index) const;       // characters 1 to 8
   std::string StoredCheckSum19(int index) const;  // characters 9 to 16

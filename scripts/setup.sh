@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   xvfb xauth xfonts-base imagemagick x11-apps
+  rhash strace
 )
 
 missing=()

@@ -157,7 +157,9 @@ class RecordingObserver : public ProjectObserver {
   void EntriesInserted(int first, int count) override {
     events.push_back("insert " + std::to_string(first) + "+" + std::to_string(count));
   }
-  void EntryDeleted(int index) override { events.push_back("delete " + std::to_string(index)); }
+  void EntriesRemoved(int first, int count) override {
+    events.push_back("remove " + std::to_string(first) + "+" + std::to_string(count));
+  }
   void StateChanged(int index) override { events.push_back("state " + std::to_string(index)); }
   void LabelChanged(TLabel label) override {
     events.push_back("label " + std::to_string(static_cast<int>(label)));
@@ -173,11 +175,15 @@ TEST(ProjectTest, ObserverHearsEveryVisibleChangeOnce) {
   p.SetState(0, S::cbGrayed);
   p.SetState(0, S::cbGrayed);  // no change, no event
   p.DeleteEntry(1);
+  p.AppendEntries({"d", "e", "f"});
+  p.TruncateEntries(2);  // the unfinished entries of a stopped New go in one range
+  p.TruncateEntries(5);  // nothing to drop, no event
   p.SetText(TLabel::ChkSrc, "/src/");
   p.SetText(TLabel::ChkSrc, "/src/");
   p.Clear();
   EXPECT_EQ(seen.events, (std::vector<std::string>{"insert 0+2", "insert 2+1", "state 0",
-                                                   "delete 1", "label 1", "reset"}));
+                                                   "remove 1+1", "insert 2+3", "remove 2+3",
+                                                   "label 1", "reset"}));
   EXPECT_EQ(p.Count(), 0);
 }
 
