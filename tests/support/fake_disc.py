@@ -126,19 +126,7 @@ def parse_scratch(text):
     return rel.lstrip('/'), int(offset)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument('source')
-    parser.add_argument('mountpoint')
-    parser.add_argument('--slow-ms', type=float, default=0.0, help='sleep per 64 KiB read')
-    parser.add_argument('--scratch', type=parse_scratch, action='append', default=[],
-                        metavar='RELPATH:OFFSET', help='reads covering that byte fail with EIO')
-    parser.add_argument('--pull-after', type=int, default=None, metavar='BYTES')
-    parser.add_argument('--pull-errno', default='ENODEV', choices=['ENODEV', 'EIO', 'ENOMEDIUM'])
-    parser.add_argument('--remove-mountpoint', action='store_true',
-                        help='rmdir the mount point on the way out, so that a dead test leaves nothing')
-    args = parser.parse_args()
-
+def serve(args):
     scratches = {}
     for rel, offset in args.scratch:
         scratches.setdefault(rel, []).append(offset)
@@ -158,12 +146,33 @@ def main():
 
     threading.Thread(target=wait_for_pull, daemon=True).start()
 
+    # libfuse installs its own SIGTERM handler (it unmounts) only over the default one.
+    signal.signal(signal.SIGTERM, signal.SIG_DFL)
+    # direct_io and zero timeouts: every read, lookup and stat reaches us, so errors and
+    # slowness are seen on repeated reads too, not hidden by the kernel's caches.
+    fusepy.FUSE(disc, args.mountpoint, foreground=True, ro=True, direct_io=True,
+                attr_timeout=0, entry_timeout=0, negative_timeout=0,
+                fsname='fakedisc', subtype='fakedisc')
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('source')
+    parser.add_argument('mountpoint')
+    parser.add_argument('--slow-ms', type=float, default=0.0, help='sleep per 64 KiB read')
+    parser.add_argument('--scratch', type=parse_scratch, action='append', default=[],
+                        metavar='RELPATH:OFFSET', help='reads covering that byte fail with EIO')
+    parser.add_argument('--pull-after', type=int, default=None, metavar='BYTES')
+    parser.add_argument('--pull-errno', default='ENODEV', choices=['ENODEV', 'EIO', 'ENOMEDIUM'])
+    parser.add_argument('--remove-mountpoint', action='store_true',
+                        help='rmdir the mount point on the way out, so that a dead test leaves nothing')
+    args = parser.parse_args()
+    if not os.path.isdir(args.source):
+        parser.error(f'{args.source} is not a folder')
+    # Until libfuse takes SIGTERM over, leave through the finally below, so the mount point goes too.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
     try:
-        # direct_io and zero timeouts: every read, lookup and stat reaches us, so errors and
-        # slowness are seen on repeated reads too, not hidden by the kernel's caches.
-        fusepy.FUSE(disc, args.mountpoint, foreground=True, ro=True, direct_io=True,
-                    attr_timeout=0, entry_timeout=0, negative_timeout=0,
-                    fsname='fakedisc', subtype='fakedisc')
+        serve(args)
     finally:
         if args.remove_mountpoint:
             try:
