@@ -10,6 +10,7 @@ it is answered, so failed calls are recorded too. --ready is written once the na
 import argparse
 import json
 import os
+import shutil
 import signal
 import sys
 
@@ -112,8 +113,19 @@ def main():
     parser.add_argument('--drives', required=True, help='JSON list of drives')
     parser.add_argument('--calls', required=True, help='file the Unmount and Eject calls go to')
     parser.add_argument('--ready', required=True, help='file written once the name is owned')
+    parser.add_argument('--remove-dir', help='folder to remove on the way out, so that a dead test leaves nothing')
     args = parser.parse_args()
+    # Until GLib takes SIGTERM over, leave through the finally below too.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
+    try:
+        serve(args)
+    finally:
+        if args.remove_dir:
+            shutil.rmtree(args.remove_dir, ignore_errors=True)
+    return 0
 
+
+def serve(args):
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.bus.BusConnection(args.address)
     loop = GLib.MainLoop()
@@ -139,7 +151,6 @@ def main():
     os.rename(args.ready + '.tmp', args.ready)
 
     loop.run()
-    return 0
 
 
 if __name__ == '__main__':
