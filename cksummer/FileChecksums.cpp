@@ -61,9 +61,7 @@ int CRC32Progress(std::int64_t Position, std::int64_t Size) {
 }
 
 std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter) {
-  return GetFileCRC32(FileName, meter, [](int fd, std::uint8_t* buffer, std::size_t count) {
-    return ::read(fd, buffer, count);
-  });
+  return GetFileCRC32(FileName, meter, CRC32ReadStep());
 }
 
 std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter,
@@ -80,7 +78,8 @@ std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter,
       if (size > 100) meter.SetPosition(CRC32Progress(position, size));
       ssize_t n;
       do {
-        n = ReadStep(file.Get(), buffer.get(), kCRC32BufferSize);
+        n = ReadStep ? ReadStep(file.Get(), buffer.get(), kCRC32BufferSize)
+                     : ::read(file.Get(), buffer.get(), kCRC32BufferSize);
       } while (n < 0 && (errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) &&
                                             MakeBlocking(file.Get()))));
       if (n < 0 || static_cast<std::size_t>(n) > kCRC32BufferSize) throw ReadFailure{};

@@ -32,7 +32,7 @@ std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter);
 // come back short, be interrupted, or fail in mid-file.
 using CRC32ReadStep = std::function<ssize_t(int fd, std::uint8_t* buffer, std::size_t count)>;
 
-// GetFileCRC32 reading through ReadStep instead of read(2).
+// GetFileCRC32 reading through ReadStep instead of read(2); an empty ReadStep is read(2).
 std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter,
                            const CRC32ReadStep& ReadStep);
 

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <set>
 
+#include "FileUti2/MountInfo.h"
 #include "cksummer/FileDescriptor.h"
 
 namespace kelvane {
@@ -22,8 +24,23 @@ using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 struct Walk {
   std::vector<std::string>& list;
-  const std::function<void()>& pump;
+  const ListFilesHooks& hooks;
+  std::set<std::string> pseudoMounts;  // mount points of proc, sysfs and the like
+  bool abandoned = false;
+
+  // Pumps, and tells whether the walk is to end where it is.
+  bool PumpAndAbandon() {
+    if (hooks.Pump) hooks.Pump();
+    if (hooks.Abandon && hooks.Abandon()) abandoned = true;
+    return abandoned;
+  }
 };
+
+// A "\" in a name would read as a folder separator once the name is an entry, and a line break
+// would split the project file's line: the file would stand for another one, or for nothing.
+bool ProjectCanHold(const std::string& name) {
+  return name.find_first_of("\\\r\n") == std::string::npos;
+}
 
 struct FolderEntry {
   std::string name;
@@ -79,20 +96,33 @@ bool IsRegularFile(const std::string& path, unsigned char type) {
 
 // Folder: the full path ("" for "/"); Relative: its path below the root with "\" between names
 // and a trailing "\" ("" for the root itself).
-void ScanFolder(const std::string& Folder, const std::string& Relative, const Walk& walk) {
+void ScanFolder(const std::string& Folder, const std::string& Relative, Walk& walk) {
+  // Views of the kernel hold no distribution, and some of their files never end.
+  if (walk.pseudoMounts.count(Folder.empty() ? "/" : Folder)) return;
   const std::vector<FolderEntry> entries = ReadFolder(Folder, Relative.empty());
   // Folder pass: everything below the subfolders comes before this folder's own files. Names
   // beginning with "." are not entered: on Linux they play the part of hidden folders.
   for (const auto& [name, type] : entries) {
-    if (walk.pump) walk.pump();
+    if (walk.PumpAndAbandon()) return;
     if (name.front() == '.') continue;
     const std::string path = JoinFolderPath(Folder, name);
-    if (IsFolder(path, type)) ScanFolder(path, Relative + name + "\\", walk);
+    if (!IsFolder(path, type)) continue;
+    if (!ProjectCanHold(name)) {
+      if (walk.hooks.LeftOut) walk.hooks.LeftOut->push_back(path + "/");
+      continue;
+    }
+    ScanFolder(path, Relative + name + "\\", walk);
+    if (walk.abandoned) return;
   }
   // File pass: names beginning with "." are listed like any other.
   for (const auto& [name, type] : entries) {
-    if (walk.pump) walk.pump();
-    if (IsRegularFile(JoinFolderPath(Folder, name), type)) walk.list.push_back(Relative + name);
+    if (walk.PumpAndAbandon()) return;
+    const std::string path = JoinFolderPath(Folder, name);
+    if (!IsRegularFile(path, type)) continue;
+    if (ProjectCanHold(name))
+      walk.list.push_back(Relative + name);
+    else if (walk.hooks.LeftOut)
+      walk.hooks.LeftOut->push_back(path);
   }
 }
 
@@ -104,8 +134,18 @@ std::string JoinFolderPath(const std::string& Folder, const std::string& Name) {
 }
 
 void ListFiles(const std::string& Root, std::vector<std::string>& List,
+               const ListFilesHooks& Hooks) {
+  Walk walk{List, Hooks, {}};
+  for (const Mount& mount : ReadMounts(Hooks.ProcRoot))
+    if (IsPseudoFileSystem(mount.fstype)) walk.pseudoMounts.insert(mount.point);
+  ScanFolder(Root, "", walk);
+}
+
+void ListFiles(const std::string& Root, std::vector<std::string>& List,
                const std::function<void()>& Pump) {
-  ScanFolder(Root, "", Walk{List, Pump});
+  ListFilesHooks hooks;
+  hooks.Pump = Pump;
+  ListFiles(Root, List, hooks);
 }
 
 }  // namespace kelvane

@@ -1,4 +1,4 @@
-// StripTrailingSeparators and ResolveEntry.
+// StripTrailingSeparators, WithTrailingSeparator and ResolveEntry.
 #include "commands/EntryPath.h"
 
 #include <algorithm>
@@ -19,13 +19,8 @@ std::string WithTrailingSeparator(const std::string& folder) {
 
 namespace {
 
-bool IsDriveLetter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 bool IsSafeRelative(const std::string& entry) {
   if (entry.empty()) return false;
-  if (entry.size() >= 2 && IsDriveLetter(entry[0]) && entry[1] == ':') return false;
   // Split on "/" (after "\" became "/"); a leading separator gives an empty first segment.
   std::size_t start = 0;
   while (true) {

@@ -18,9 +18,10 @@ std::string StripTrailingSeparators(std::string folder);
 std::string WithTrailingSeparator(const std::string& folder);
 
 // The full path of an entry below base (a folder held without trailing separator). Project files
-// are hand-editable, so an entry that is absolute ("/x", "\x", "C:x") or has an empty, "." or ".."
+// are hand-editable, so an entry that is absolute ("/x", "\x") or has an empty, "." or ".."
 // segment is not safe: it could name a file outside the base folder, and the runs treat it as a
-// file that cannot be read. The path is still built, for the messages that name it.
+// file that cannot be read. The path is still built, for the messages that name it. A colon is
+// an ordinary character of a Linux name: "C:\x" is the file x in a folder named "C:".
 EntryPath ResolveEntry(const std::string& base, const std::string& entry);
 
 }  // namespace kelvane

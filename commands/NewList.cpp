@@ -1,6 +1,7 @@
 // iNewClick: pick, walk, then per file CRC-32 and CheckSum19 into Values.
 #include "commands/NewList.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "cksummer/FileChecksums.h"
 #include "cksummer/ListFiles.h"
 #include "commands/EntryPath.h"
+#include "commands/EntryResolver.h"
 #include "commands/RunSteps.h"
 #include "project/ValueEntry.h"
 
@@ -15,24 +17,52 @@ namespace kelvane {
 
 namespace {
 
+// A name as the box shows it: its line breaks spelled out, so that each name keeps one line.
+std::string OneLine(const std::string& path) {
+  std::string shown;
+  for (const char c : path) {
+    if (c == '\r')
+      shown += "<CR>";
+    else if (c == '\n')
+      shown += "<LF>";
+    else
+      shown += c;
+  }
+  return shown;
+}
+
+// Files the walk left out because no entry can hold their names: the first ten, and how many.
+std::string LeftOutText(const std::vector<std::string>& leftOut) {
+  std::string text = "File(s) left out\t: " + std::to_string(leftOut.size()) +
+                     "\rA project cannot hold a name with \"\\\", CR or LF in it:";
+  constexpr std::size_t kShown = 10;
+  for (std::size_t i = 0; i < leftOut.size() && i < kShown; ++i) text += "\r" + OneLine(leftOut[i]);
+  if (leftOut.size() > kShown)
+    text += "\r... and " + std::to_string(leftOut.size() - kShown) + " more";
+  return text;
+}
+
 // Computes the sums of every listed file in order; returns when done or at a poll that finds
 // StopRequested set.
 void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
   Project& p = session.project;
+  EntryResolver resolver(folder);
   std::uint32_t lastCRC = 0;
   const int n = p.Count();
   for (int i = 0; i < n; ++i) {
     if (PumpAndPoll(session, shell)) return;
-    const EntryPath full = ResolveEntry(folder, p.Entry(i));
     p.SetText(TLabel::S17, "CRC32:");
     // Shows the file finished before, not this one: this one is not computed yet.
     p.SetText(TLabel::Status1, "CRC32:\t" + Hex8(lastCRC) + "H");
     if (PumpAndPoll(session, shell)) return;
-    if (!full.safe) throw CRC32Error(full.path);
-    lastCRC = GetFileCRC32(full.path, shell.Meter());
+    std::string path;
+    const std::optional<std::uint32_t> crc =
+        EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep, path);
+    if (!crc) throw CRC32Error(path);
+    lastCRC = *crc;
     p.SetText(TLabel::S17, "CHX19:");
     if (PumpAndPoll(session, shell)) return;
-    const std::uint32_t checkSum19 = GetFileCheckSum19(full.path);
+    const std::uint32_t checkSum19 = GetFileCheckSum19(path);
     p.SetText(TLabel::Status2, "CHX19:\t" + Hex8(checkSum19) + "H");
     p.SetText(TLabel::Status3, std::to_string(i + 1) + "/" + std::to_string(p.Count()));
     if (PumpAndPoll(session, shell)) return;
@@ -46,8 +76,18 @@ void Run(Session& session, Shell& shell, const std::string& folder) {
   Project& p = session.project;
 
   std::vector<std::string> files;
-  ListFiles(folder, files, [&shell] { shell.PumpEvents(); });
+  std::vector<std::string> leftOut;
+  ListFilesHooks hooks;
+  hooks.Pump = [&shell] { shell.PumpEvents(); };
+  // QUIT does not wait for the listing: the program must not go on reading a disc unseen.
+  hooks.Abandon = [&session] { return session.Closing; };
+  hooks.LeftOut = &leftOut;
+  ListFiles(folder, files, hooks);
   p.AppendEntries(std::move(files));
+  if (session.Closing) {
+    shell.SetButtonsEnabled(true);
+    return;
+  }
   // A stop asked for while the tree was listed does not count: the listing cannot be cut short,
   // so the run only starts being stoppable once it begins on the files.
   session.StopRequested = false;
@@ -61,11 +101,13 @@ void Run(Session& session, Shell& shell, const std::string& folder) {
     shell.ShowMessage("Stopped.\r" + std::to_string(p.ValueCount()) +
                       " file(s) checked from total: " + std::to_string(p.Count()));
   shell.SetButtonsEnabled(true);
-  if (p.Count() == p.ValueCount()) return;
-  // Every remaining entry must have its value entry: drop the surplus of the longer list.
-  p.TruncateEntries(p.ValueCount());
-  p.TruncateValues(p.Count());
-  shell.ShowMessage("Unfinished item(s) cleared");
+  if (p.Count() != p.ValueCount()) {
+    // Every remaining entry must have its value entry: drop the surplus of the longer list.
+    p.TruncateEntries(p.ValueCount());
+    p.TruncateValues(p.Count());
+    shell.ShowMessage("Unfinished item(s) cleared");
+  }
+  if (!leftOut.empty()) shell.ShowMessage(LeftOutText(leftOut));
 }
 
 }  // namespace

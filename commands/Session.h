@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "cksummer/FileChecksums.h"
 #include "project/Project.h"
 
 namespace kelvane {
@@ -10,9 +11,12 @@ namespace kelvane {
 struct Session {
   Project project;
   bool StopRequested = false;   // a long run is to stop at its next poll
+  bool Closing = false;         // the window is going (QUIT): a run ends, even while New lists
   bool CheckPerformed = false;  // the last verification run finished at least one entry
   std::string CheckRoot;        // folder of the last verification run, start of the next pick
   std::string TrayDevice;       // optical drive device; empty: /dev/cdrom, else /dev/sr0
+  CRC32ReadStep ReadStep;       // how the runs read a file's blocks; empty: read(2) (tests count
+                                // or fail reads with their own)
 };
 
 }  // namespace kelvane

@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "cksummer/FileChecksums.h"
 #include "commands/EntryPath.h"
+#include "commands/EntryResolver.h"
 #include "commands/RunSteps.h"
 #include "project/ValueEntry.h"
 
@@ -15,10 +17,11 @@ namespace kelvane {
 
 namespace {
 
-// A value entry whose flag is anything but "1" (a hand-edited one may have none) is excluded,
-// as at rest, where only flag "1" shows a ticked box.
+// Flag "0" excludes an entry; so does a hand-edited value entry too short to have a flag. Any
+// other flag, "1" or not, leaves it selected.
 bool IsExcluded(const Project& p, int index) {
-  return p.Flag(index) != '1';
+  const char flag = p.Flag(index);
+  return flag == '0' || flag == '\0';
 }
 
 // What follows a file name's last "\" or ":" (the entry as stored, with its "\" separators).
@@ -60,10 +63,10 @@ struct Tally {
 enum class Outcome { next, stop };
 
 // One entry that is selected and not grayed: steps from the count to the comparison.
-Outcome CheckEntry(Session& session, Shell& shell, int i, Tally& tally) {
+Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int i,
+                   Tally& tally) {
   Project& p = session.project;
   ++tally.checked;
-  const EntryPath full = ResolveEntry(session.CheckRoot, p.Entry(i));
   const std::string storedCRC = p.StoredCRC32(i);
   const std::string storedCS19 = p.StoredCheckSum19(i);
   p.SetText(TLabel::Status1, "CRC-32bit :\t" + storedCRC + "H");
@@ -77,21 +80,16 @@ Outcome CheckEntry(Session& session, Shell& shell, int i, Tally& tally) {
     return Outcome::stop;
   }
 
-  std::uint32_t computedCRC = 0;
-  bool readable = full.safe;
-  if (readable) {
-    try {
-      computedCRC = GetFileCRC32(full.path, shell.Meter());
-    } catch (const CRC32Error&) {
-      readable = false;
-    }
-  }
-  if (!readable) {
+  // The path as found: the boxes name the file that was read, or the one that was not there.
+  std::string path;
+  const std::optional<std::uint32_t> crc =
+      EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep, path);
+  if (!crc) {
     // A file that cannot be read is a failed entry, whatever the answer; it is never compared
     // with a sum left over from another file, so no mismatch question follows.
     p.SetState(i, TCheckState::cbGrayed);
     ++tally.errors;
-    if (!shell.AskYesNo("File: " + full.path + "\r\nDo you want to continue?",
+    if (!shell.AskYesNo("File: " + path + "\r\nDo you want to continue?",
                         "Error while Getting CRC-32"))
       return Outcome::stop;
     session.CheckPerformed = true;
@@ -103,7 +101,8 @@ Outcome CheckEntry(Session& session, Shell& shell, int i, Tally& tally) {
     --tally.checked;
     return Outcome::stop;
   }
-  const std::uint32_t computedCS19 = GetFileCheckSum19(full.path);
+  const std::uint32_t computedCRC = *crc;
+  const std::uint32_t computedCS19 = GetFileCheckSum19(path);
 
   // Compared as texts, case-sensitively: a lower-case or short stored sum never matches.
   const bool crcOk = Hex8(computedCRC) == storedCRC;
@@ -133,6 +132,7 @@ void Run(Session& session, Shell& shell) {
   p.SetText(TLabel::ChkDst, WithTrailingSeparator(session.CheckRoot));
 
   Tally tally;
+  EntryResolver resolver(session.CheckRoot);
   const int n = p.Count();
   for (int i = 0; i < n; ++i) {
     if (PumpAndPoll(session, shell)) break;
@@ -145,7 +145,7 @@ void Run(Session& session, Shell& shell) {
       session.CheckPerformed = true;
       continue;
     }
-    if (CheckEntry(session, shell, i, tally) == Outcome::stop) break;
+    if (CheckEntry(session, shell, resolver, i, tally) == Outcome::stop) break;
   }
   shell.ShowMessage(SummaryText(tally.errors, tally.checked, p.Count()));
 }

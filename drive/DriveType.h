@@ -1,6 +1,7 @@
 // Whether a path lies on a file system mounted from an optical (CD/DVD) drive.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kelvane {
@@ -12,5 +13,11 @@ namespace kelvane {
 // unreadable) answers false.
 bool IsOnOpticalDrive(const std::string& path, const std::string& procRoot = "/proc",
                       const std::string& sysRoot = "/sys");
+
+// The device of the optical drive that holds path (the mount's source, e.g. /dev/sr1), by the
+// same rules; nullopt when path is not on one.
+std::optional<std::string> OpticalDriveOf(const std::string& path,
+                                          const std::string& procRoot = "/proc",
+                                          const std::string& sysRoot = "/sys");
 
 }  // namespace kelvane

@@ -3,6 +3,8 @@
 
 #include <QFile>
 
+#include "FileUti2/TextEncoding.h"
+
 namespace kelvane {
 
 QString DisplayText(const std::string& text) {
@@ -16,11 +18,11 @@ QString DisplayText(const std::string& text) {
       lines += text[i];
     }
   }
-  return QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size()));
+  return QString::fromStdString(DisplayUtf8(lines));
 }
 
 QString PathToQString(const std::string& path) {
-  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+  return QString::fromStdString(DisplayUtf8(path));
 }
 
 std::string QStringToPath(const QString& path) {

@@ -6,10 +6,12 @@
 
 namespace kelvane {
 
-// "\r\n" and a lone "\r" become line breaks; tabs are kept for the widget to expand.
+// "\r\n" and a lone "\r" become line breaks; tabs are kept for the widget to expand. Bytes that
+// are not UTF-8 show as Windows-1252.
 QString DisplayText(const std::string& text);
 
-// A file-system path as Qt shows it, and back, byte for byte.
+// A file-system path as the window shows it (bytes that are not UTF-8 as Windows-1252), and a
+// path typed or chosen in Qt's dialogs as the file system's bytes.
 QString PathToQString(const std::string& path);
 std::string QStringToPath(const QString& path);
 

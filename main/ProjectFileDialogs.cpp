@@ -2,7 +2,10 @@
 #include "main/ProjectFileDialogs.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
+#include "FileUti2/PathHelpers.h"
+#include "FileUti2/TextEncoding.h"
 #include "main/DisplayText.h"
 
 namespace kelvane {
@@ -19,8 +22,20 @@ std::unique_ptr<QFileDialog> MakeProjectFileDialog(const std::string& fileName, 
   dialog->selectNameFilter(filters.first());
   dialog->setDefaultSuffix(QStringLiteral("dst"));
   const QFileInfo start(PathToQString(fileName));
-  dialog->setDirectory(start.absolutePath());
-  dialog->selectFile(start.fileName());
+  const std::size_t slash = fileName.rfind('/');
+  if (slash == std::string::npos || IsValidUtf8(std::string_view(fileName).substr(0, slash))) {
+    dialog->setDirectory(start.absolutePath());
+    dialog->selectFile(start.fileName());
+  } else {
+    // Qt cannot open a folder whose name is not UTF-8: the dialog starts at the nearest folder
+    // above it that it can show, with the rest of the path in the name field, and ChosenPath
+    // gives the bytes back when the user keeps it.
+    std::string shown = fileName.substr(0, slash);
+    while (!shown.empty() && !(IsValidUtf8(shown) && FolderExists(shown)))
+      shown.erase(std::min(shown.rfind('/'), shown.size() - 1));
+    dialog->setDirectory(PathToQString(shown.empty() ? "/" : shown));
+    dialog->selectFile(start.absoluteFilePath());
+  }
   return dialog;
 }
 
@@ -54,11 +69,23 @@ std::unique_ptr<QFileDialog> MakeSaveDialog1(const std::string& fileName, QWidge
   return dialog;
 }
 
+std::string ChosenPath(const QString& chosen, const std::string& offered) {
+  if (chosen == PathToQString(offered)) return offered;
+  const std::size_t slash = offered.rfind('/');
+  if (slash != std::string::npos) {
+    const std::string folder = offered.substr(0, slash + 1);
+    const QString shownFolder = PathToQString(folder);
+    if (chosen.startsWith(shownFolder))
+      return folder + QStringToPath(chosen.mid(shownFolder.size()));
+  }
+  return QStringToPath(chosen);
+}
+
 bool RunFileDialog(QFileDialog& dialog, std::string& fileName) {
   if (dialog.exec() != QDialog::Accepted) return false;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return false;
-  fileName = QStringToPath(chosen.first());
+  fileName = ChosenPath(chosen.first(), fileName);
   return true;
 }
 

@@ -23,6 +23,11 @@ QStringList NameFiltersOf(const std::string& filter);
 std::unique_ptr<QFileDialog> MakeOpenDialog1(const std::string& fileName, QWidget* parent);
 std::unique_ptr<QFileDialog> MakeSaveDialog1(const std::string& fileName, QWidget* parent);
 
+// The path chosen in a dialog as the file system's bytes. The dialogs show a name that is not
+// UTF-8 only as Windows-1252 text, so whatever the user kept of the offered path (all of it, or
+// its folder) comes back as the bytes it was offered in.
+std::string ChosenPath(const QString& chosen, const std::string& offered);
+
 // Shows the dialog modally; on OK fileName becomes the chosen full path and true is returned.
 bool RunFileDialog(QFileDialog& dialog, std::string& fileName);
 

@@ -29,6 +29,7 @@
 #include "drive/DriveType.h"
 #include "drive/TrayCommands.h"
 #include "main/CheckListModel.h"
+#include "main/CheckListView.h"
 #include "main/DisplayText.h"
 #include "main/HelpViewer.h"
 #include "main/MessageBoxes.h"
@@ -157,7 +158,7 @@ void Tfrm::CreateControls() {
   Eject = MakeButton("Eject", {12, 336, 60, 27}, "Eject", kLime);
   HelpText = MakeButton("HelpText", {12, 388, 60, 27}, "HELP", kYellow);
 
-  CheckList = new QListView(this);
+  CheckList = new CheckListView(this);
   CheckList->setObjectName("CheckList");
   CheckList->setGeometry(80, 32, 360, 317);
   CheckList->setFont(Font(11, false));
@@ -175,6 +176,9 @@ void Tfrm::CreateControls() {
   CheckList->setModel(listModel_);
   connect(CheckList, &QListView::clicked, this,
           [this](const QModelIndex& index) { CheckListTheClick(index.row()); });
+  // The arrow keys, Home, End and the page keys show the entry they move to, as a click does.
+  connect(CheckList, &CheckListView::currentMovedByKey, this,
+          [this](const QModelIndex& current) { CheckListTheClick(current.row()); });
 
   meter = new QProgressBar(this);
   meter->setObjectName("meter");
@@ -283,6 +287,7 @@ void Tfrm::showEvent(QShowEvent* event) {
 void Tfrm::closeEvent(QCloseEvent* event) {
   // However the window is closed, a run on the stack ends at its next poll without more boxes.
   session_.StopRequested = true;
+  session_.Closing = true;
   quitting_ = true;
   event->accept();
 }
@@ -497,6 +502,7 @@ void Tfrm::HelpTextClick() {
 
 void Tfrm::QuitClick() {
   session_.StopRequested = true;
+  session_.Closing = true;
   quitting_ = true;
   // Only closed, never deleted here: a run further up the stack still returns through this
   // window; the application quits once control is back in its main loop.

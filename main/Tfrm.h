@@ -10,6 +10,7 @@
 
 #include "commands/Session.h"
 #include "commands/Shell.h"
+#include "main/CheckListView.h"
 #include "main/FramePacer.h"
 #include "main/MeterSink.h"
 
@@ -84,7 +85,7 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   QToolButton* Load;
   QToolButton* Eject;
   QToolButton* HelpText;
-  QListView* CheckList;
+  CheckListView* CheckList;
   QProgressBar* meter;
   TabLabel* TheLabel2;
   TabLabel* ChkDst;

@@ -288,3 +288,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace kelvane
+
+namespace kelvane {
+namespace {
+
+// A tree with a folder that mountinfo (a fake one) calls a proc mount: it is never entered, but
+// a folder on a real file system beside it is.
+TEST(ListFiles, NeverEntersPseudoFileSystems) {
+  TempDir dir;
+  dir.Write("tree/proc/cpuinfo", "endless");
+  dir.Write("tree/sys/kernel/x", "a view of the kernel");
+  dir.Write("tree/srv/setup.exe", "real");
+  const std::string tree = dir / "tree";
+  dir.Write("fakeproc/self/mountinfo",
+            "22 1 0:5 / " + tree + "/proc rw - proc proc rw\n" +
+            "23 1 0:6 / " + tree + "/sys rw - sysfs sysfs rw\n" +
+            "24 1 8:1 / " + tree + "/srv rw - ext4 /dev/sda1 rw\n");
+  ListFilesHooks hooks;
+  hooks.ProcRoot = dir / "fakeproc";
+  Entries list;
+  ListFiles(tree, list, hooks);
+  EXPECT_EQ(list, Entries{"srv\\setup.exe"});
+}
+
+}  // namespace
+}  // namespace kelvane

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -275,6 +276,79 @@ TEST(NewListTest, FifoPutInPlaceOfAFileIsAnUnreadableFile) {
   EXPECT_THROW(iNewClick(s, shell), CRC32Error);
   EXPECT_EQ(s.project.Count(), 2);
   EXPECT_EQ(s.project.ValueCount(), 1);
+  EXPECT_TRUE(shell.buttonsEnabled);
+}
+
+}  // namespace
+}  // namespace kelvane
+
+namespace kelvane {
+namespace {
+
+// Names a Linux folder may hold: a "\" that would read as a separator, a line break that would
+// split the file's line, and a colon that is an ordinary character.
+TEST(NewListTest, NamesAProjectCannotHoldAreLeftOutAndToldInOneBox) {
+  TempDir dir;
+  dir.Write("d/e", "in the folder d");
+  dir.Write("d\\e", "beside the folder");
+  dir.Write("x\\y.txt", "a backslash");
+  dir.Write("line\nbreak", "a line feed");
+  dir.Write("a:b.txt", "abc");
+  dir.Write("w\\z/inside", "in a folder whose name has a backslash");
+  Session s;
+  FakeShell shell;
+  shell.folders = {dir.str()};
+
+  iNewClick(s, shell);
+
+  EXPECT_EQ(Entries(s.project), (std::vector<std::string>{"d\\e", "a:b.txt"}));
+  FakeShell meter;
+  ASSERT_EQ(s.project.ValueCount(), 2);
+  EXPECT_EQ(s.project.Value(0), MakeValueEntry(GetFileCRC32(dir / "d/e", meter), 0));
+  EXPECT_EQ(s.project.Value(1), "CADBBE3D000000001");
+  EXPECT_EQ(shell.messages,
+            std::vector<std::string>{"File(s) left out\t: 4\rA project cannot hold a name with "
+                                     "\"\\\", CR or LF in it:\r" +
+                                     (dir / "w\\z") + "/\r" + (dir / "d\\e") + "\r" +
+                                     (dir / "line<LF>break") + "\r" + (dir / "x\\y.txt")});
+  EXPECT_EQ(shell.buttonCalls, (std::vector<bool>{false, false, true}));
+}
+
+TEST(NewListTest, TheBoxOfFilesLeftOutNamesTenAndCountsTheRest) {
+  TempDir dir;
+  for (int i = 10; i < 25; ++i) dir.Write("f\\" + std::to_string(i), "x");
+  Session s;
+  FakeShell shell;
+  shell.folders = {dir.str()};
+  iNewClick(s, shell);
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].rfind("File(s) left out\t: 15\r", 0), 0u);
+  EXPECT_NE(shell.messages[0].find(dir / "f\\19" + "\r... and 5 more"), std::string::npos);
+}
+
+// QUIT while the tree is still being listed: the run ends there and reads no file at all.
+TEST(NewListTest, QuitDuringTheListingReadsNoFile) {
+  TempDir dir;
+  for (int i = 0; i < 2000; ++i) dir.Write("d" + std::to_string(i % 20) + "/f" + std::to_string(i), "x");
+  Session s;
+  int reads = 0;
+  s.ReadStep = [&reads](int fd, std::uint8_t* buffer, std::size_t count) {
+    ++reads;
+    return ::read(fd, buffer, count);
+  };
+  FakeShell shell;
+  shell.folders = {dir.str()};
+  shell.atPump[100] = [&s] {
+    s.StopRequested = true;
+    s.Closing = true;
+  };
+
+  iNewClick(s, shell);
+
+  EXPECT_EQ(reads, 0);
+  EXPECT_LT(shell.pumps, 200);  // the walk ended at the poll after the click
+  EXPECT_EQ(s.project.ValueCount(), 0);
+  EXPECT_TRUE(shell.messages.empty());
   EXPECT_TRUE(shell.buttonsEnabled);
 }
 

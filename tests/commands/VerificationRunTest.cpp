@@ -194,6 +194,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         OneEntryCase{"Match", "CADBBE3D000000001", "a.txt", "CRC-32bit :\tCADBBE3DH -OK",
                      "ChekSum19 :\t00000000H -OK", "", S::cbChecked, 0},
+        // Only flag "0" excludes: a hand-edited flag of another kind leaves the entry selected.
+        OneEntryCase{"FlagOtherThanZeroOrOneIsSelected", "CADBBE3D00000000X", "a.txt",
+                     "CRC-32bit :\tCADBBE3DH -OK", "ChekSum19 :\t00000000H -OK", "", S::cbChecked,
+                     0},
         OneEntryCase{"LowerCaseStoredNeverMatches", "cadbbe3d000000001", "a.txt",
                      "CRC-32bit :\tcadbbe3dH ->ERROR!", "ChekSum19 :\t00000000H -OK",
                      "CheckSum Error", S::cbGrayed, 1},

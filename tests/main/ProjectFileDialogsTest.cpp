@@ -13,6 +13,7 @@
 #include <functional>
 #include <ostream>
 
+#include "main/DisplayText.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
 
@@ -156,6 +157,27 @@ TEST_F(DialogUseTest, SaveOverAnExistingFileAsksFirst) {
   EXPECT_FALSE(RunFileDialog(*dialog, name));
   EXPECT_EQ(name, "unchanged");
   EXPECT_TRUE(question.contains("old.cfg")) << question.toStdString();
+}
+
+// A project file path that is not UTF-8 (a folder made on Windows) passes through the dialogs
+// unchanged: kept whole, or its folder kept when only the name was typed anew.
+TEST(ChosenPathTest, KeepsTheBytesOfWhatTheUserKept) {
+  const std::string offered = "/srv/M\xDCSIK/Caf\xE9.cfg";
+  EXPECT_EQ(ChosenPath(PathToQString(offered), offered), offered);
+  EXPECT_EQ(ChosenPath(PathToQString("/srv/M\xDCSIK/") + "new.cfg", offered),
+            "/srv/M\xDCSIK/new.cfg");
+  EXPECT_EQ(ChosenPath(QString::fromUtf8("/home/u/\u00E9.cfg"), offered), "/home/u/\xC3\xA9.cfg");
+}
+
+TEST(ChosenPathTest, TheSaveDialogConfirmedAsOfferedGivesBackTheBytes) {
+  TempDir dir;
+  dir.MakeDir("M\xDCSIK");
+  std::string name = dir / "M\xDCSIK/Caf\xE9.cfg";
+  const std::string offered = name;
+  const auto dialog = MakeSaveDialog1(name, nullptr);
+  QTimer::singleShot(0, dialog.get(), [&dialog] { static_cast<QDialog&>(*dialog).accept(); });
+  ASSERT_TRUE(RunFileDialog(*dialog, name));
+  EXPECT_EQ(name, offered);
 }
 
 }  // namespace

@@ -187,6 +187,43 @@ TEST_F(TfrmListInput, SpaceOnAnEntryTogglesItsBoxAndTheFlagFollows) {
   EXPECT_EQ(frm.S17->text(), "1");
 }
 
+// The keys that move the current entry show its values, as a click does.
+TEST_F(TfrmListInput, MovingWithTheKeysShowsTheEntrysValues) {
+  Project& project = frm.session().project;
+  project.SetFlag(1, TCheckState::cbUnchecked);
+  frm.CheckList->setFocus();
+  frm.CheckList->setCurrentIndex(Row(frm, 0));
+  const std::pair<Qt::Key, const char*> moves[] = {
+      {Qt::Key_Down, "2/3"}, {Qt::Key_End, "3/3"},      {Qt::Key_Up, "2/3"},
+      {Qt::Key_Home, "1/3"}, {Qt::Key_PageDown, "3/3"}, {Qt::Key_PageUp, "1/3"}};
+  for (const auto& [key, status3] : moves) {
+    QTest::keyClick(frm.CheckList, key);
+    EXPECT_EQ(frm.Status3->text(), status3) << key;
+    EXPECT_EQ(frm.Status1->text(), "CRC-32bit :\t0A1B2C3DH") << key;
+    EXPECT_EQ(frm.S17->text(), std::string(status3) == "2/3" ? "0" : "1") << key;
+  }
+}
+
+// Taking the focus makes an entry current without the user choosing it: nothing is shown, so an
+// entry that has no value entry brings no error either.
+TEST_F(TfrmListInput, TakingTheFocusShowsNothing) {
+  frm.session().project.Replace({"NOVALUE.TXT"}, {});
+  BoxWatcher watcher;
+  frm.CheckList->setFocus(Qt::TabFocusReason);
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  EXPECT_TRUE(watcher.boxes().empty());
+  EXPECT_EQ(frm.Status3->text(), "Status3");
+}
+
+TEST(TfrmCheckList, ANameThatIsNotUtf8ShowsAsWindows1252) {
+  Tfrm frm;
+  frm.session().project.AppendEntry("Musik\\Caf\xE9.txt");
+  frm.session().project.SetText(TLabel::ChkSrc, "D:\\M\xDCSIK\\");
+  EXPECT_EQ(Row(frm, 0).data().toString(), QString::fromUtf8("Musik\\Caf\u00E9.txt"));
+  EXPECT_EQ(frm.ChkSrc->text(), QString::fromUtf8("D:\\M\u00DCSIK\\"));
+  EXPECT_EQ(frm.session().project.Entry(0), "Musik\\Caf\xE9.txt");  // the bytes stay
+}
+
 TEST_F(TfrmListInput, ClickingAnEntryShowsItsStoredValues) {
   const QRect item = frm.CheckList->visualRect(Row(frm, 1));
   QTest::mouseClick(frm.CheckList->viewport(), Qt::LeftButton, {}, item.center());

@@ -1,0 +1,25 @@
+// The mounts of this process, as /proc/self/mountinfo lists them.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvane {
+
+struct Mount {
+  std::string point;   // where it is mounted, unescaped
+  std::string source;  // e.g. /dev/sr0
+  std::string devNum;  // "major:minor"
+  std::string fstype;  // e.g. iso9660, proc
+};
+
+// The mounts in <procRoot>/self/mountinfo, in its order (the last of equal points hides the
+// others). Empty when it cannot be read. The root is a parameter so that tests can give a fake.
+std::vector<Mount> ReadMounts(const std::string& procRoot = "/proc");
+
+// File systems that hold no files of a distribution, only views of the kernel (proc, sysfs,
+// devtmpfs, cgroup and the like): a walk never enters them.
+bool IsPseudoFileSystem(std::string_view fstype);
+
+}  // namespace kelvane

@@ -1,0 +1,117 @@
+// EntryResolver: exact bytes, then case-insensitive names, then Windows-1252; and EntryCRC32.
+#include "commands/EntryResolver.h"
+
+#include <dirent.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <wctype.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include "FileUti2/TextEncoding.h"
+#include "cksummer/ListFiles.h"
+
+namespace kelvane {
+
+namespace {
+
+std::string AsciiFold(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return folded;
+}
+
+// Unicode simple case folding, as the C library's UTF-8 locale maps case: a code point folds to
+// the lower case of its upper case, so that "ς", "σ" and "Σ" (or "ſ", "s" and "S") fold alike.
+// Names that are not UTF-8 fold in ASCII only.
+std::string Fold(std::string_view name) {
+  static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  if (!IsValidUtf8(name) || !utf8) return AsciiFold(name);
+  std::u32string codes = DecodeUtf8(name);
+  for (char32_t& code : codes)
+    code = static_cast<char32_t>(::towlower_l(::towupper_l(static_cast<wint_t>(code), utf8), utf8));
+  return EncodeUtf8(codes);
+}
+
+// Only a name that is not there counts as missing; any other failure (no permission, a pulled
+// disc) leaves the exact path to be reported as unreadable.
+bool Missing(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+}  // namespace
+
+const EntryResolver::Folder& EntryResolver::NamesOf(const std::string& folder) {
+  const auto known = folders_.find(folder);
+  if (known != folders_.end()) return known->second;
+  Folder& names = folders_[folder];
+  std::vector<std::string> listed;
+  if (const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.empty() ? "/" : folder.c_str()), ::closedir); dir) {
+    while (const dirent* entry = ::readdir(dir.get())) listed.emplace_back(entry->d_name);
+  }
+  for (const std::string& name : listed) {
+    if (name == "." || name == "..") continue;
+    const std::string folded = Fold(name);
+    names.byFold[folded] = name;
+    ++names.folds[folded];
+  }
+  return names;
+}
+
+std::optional<std::string> EntryResolver::FindRelative(const std::string& relative) {
+  std::string path = base_;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = relative.find('/', start);
+    const std::string segment = relative.substr(start, end - start);
+    std::string next = JoinFolderPath(path, segment);
+    if (Missing(next)) {
+      const Folder& names = NamesOf(path);
+      const std::string folded = Fold(segment);
+      const auto count = names.folds.find(folded);
+      if (count == names.folds.end() || count->second != 1) return std::nullopt;
+      next = JoinFolderPath(path, names.byFold.at(folded));
+    }
+    path = std::move(next);
+    if (end == std::string::npos) return path;
+    start = end + 1;
+  }
+}
+
+std::optional<std::string> EntryResolver::Find(const std::string& entry) {
+  const EntryPath exact = Exact(entry);
+  if (!exact.safe) return std::nullopt;
+  std::string relative = entry;
+  std::replace(relative.begin(), relative.end(), '\\', '/');
+  if (auto found = FindRelative(relative)) return found;
+  if (IsValidUtf8(relative)) return std::nullopt;
+  return FindRelative(Windows1252ToUtf8(relative));
+}
+
+std::optional<std::uint32_t> EntryCRC32(EntryResolver& resolver, const std::string& entry,
+                                        ProgressSink& meter, const CRC32ReadStep& readStep,
+                                        std::string& path) {
+  const EntryPath exact = resolver.Exact(entry);
+  path = exact.path;
+  if (!exact.safe) return std::nullopt;
+  try {
+    return GetFileCRC32(path, meter, readStep);
+  } catch (const CRC32Error&) {
+    // Only now, so that an entry found as it stands costs no look at its folder.
+    const std::optional<std::string> found = resolver.Find(entry);
+    if (!found || *found == path) return std::nullopt;
+    path = *found;
+  }
+  try {
+    return GetFileCRC32(path, meter, readStep);
+  } catch (const CRC32Error&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace kelvane
