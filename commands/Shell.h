@@ -2,11 +2,24 @@
 // project model itself. Tfrm implements it with Qt; tests implement it with a scripted fake.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "cksummer/ProgressSink.h"
 
 namespace kelvane {
+
+// What CHECK found for one entry that it read: the window shows it in the check marks and the
+// status lines; a terminal prints it.
+struct EntryVerdict {
+  enum Outcome { valid, mismatch, unreadable };
+  int index;
+  std::string path;  // where the file was found, or the path built from the entry
+  std::string storedCRC32;
+  std::optional<std::uint32_t> computedCRC32;  // none when the file could not be read
+  Outcome outcome;
+};
 
 class Shell {
  public:
@@ -42,6 +55,10 @@ class Shell {
 
   // The progress bar `meter`.
   virtual ProgressSink& Meter() = 0;
+
+  // CHECK has compared (or failed to read) an entry, before any question about it. The window
+  // has nothing to add to what the model already shows.
+  virtual void EntryVerified(const EntryVerdict& /*verdict*/) {}
 };
 
 }  // namespace kelvane

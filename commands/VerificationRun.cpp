@@ -85,6 +85,7 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
   const std::optional<std::uint32_t> crc =
       EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep, path);
   if (!crc) {
+    shell.EntryVerified({i, path, storedCRC, std::nullopt, EntryVerdict::unreadable});
     // A file that cannot be read is a failed entry, whatever the answer; it is never compared
     // with a sum left over from another file, so no mismatch question follows.
     p.SetState(i, TCheckState::cbGrayed);
@@ -109,6 +110,8 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
   const bool cs19Ok = Hex8(computedCS19) == storedCS19;
   p.SetText(TLabel::Status1, p.Text(TLabel::Status1) + (crcOk ? " -OK" : " ->ERROR!"));
   p.SetText(TLabel::Status2, p.Text(TLabel::Status2) + (cs19Ok ? " -OK" : " ->ERROR!"));
+  shell.EntryVerified({i, path, storedCRC, computedCRC,
+                       crcOk && cs19Ok ? EntryVerdict::valid : EntryVerdict::mismatch});
   if (crcOk && cs19Ok) {
     p.SetState(i, TCheckState::cbChecked);
     session.CheckPerformed = true;
