@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and screenshots need.
+# Installs the Debian packages that building, testing, screenshots and the Debian package need.
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   xvfb xauth xfonts-base imagemagick x11-apps
+  dpkg-dev file lintian desktop-file-utils appstream x11-utils
 )
 
 missing=()

@@ -37,9 +37,9 @@ desktop_value() {
 expected=(
   bin/kelvane
   share/kelvane/Kelvane.HLP
-  share/applications/$id.desktop
-  share/metainfo/$id.metainfo.xml
-  share/icons/hicolor/scalable/apps/$id.svg
+  "share/applications/$id.desktop"
+  "share/metainfo/$id.metainfo.xml"
+  "share/icons/hicolor/scalable/apps/$id.svg"
   share/man/man1/kelvane.1.gz
   share/doc/kelvane/copyright
   share/doc/kelvane/changelog.gz
@@ -49,7 +49,7 @@ for size in "${sizes[@]}"; do expected+=("share/icons/hicolor/${size}x${size}/ap
 if [ "$has_cli" = 1 ]; then expected+=(bin/kelvane-cli share/man/man1/kelvane-cli.1.gz); fi
 
 for file in "${expected[@]}"; do
-  [ -f "$prefix/$file" ] && [ -s "$prefix/$file" ] || fail "$file is not installed (or is empty)"
+  [[ -f $prefix/$file && -s $prefix/$file ]] || fail "$file is not installed (or is empty)"
 done
 # Nothing but those: a stray library, header or test program would end up in the package too.
 while IFS= read -r file; do
@@ -87,10 +87,10 @@ desktop=$prefix/share/applications/$id.desktop
 if [ -f "$desktop" ]; then
   exec_line=$(desktop_value "$desktop" Exec)
   program=${exec_line%% *}
-  [ -n "$program" ] && [ -x "$prefix/bin/$program" ] ||
+  [[ -n $program && -x $prefix/bin/$program ]] ||
     fail "desktop entry's Exec ($exec_line) names no installed program"
   icon=$(desktop_value "$desktop" Icon)
-  [ -n "$icon" ] && [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
+  [[ -n $icon && -f $prefix/share/icons/hicolor/scalable/apps/$icon.svg ]] ||
     fail "desktop entry's Icon ($icon) names no installed icon"
   for size in "${sizes[@]}"; do
     [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/$icon.png" ] ||
@@ -102,7 +102,7 @@ fi
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
 if [ -f "$metainfo" ]; then
   launchable=$(sed -n 's|.*<launchable type="desktop-id">\([^<]*\)</launchable>.*|\1|p' "$metainfo")
-  [ -n "$launchable" ] && [ -f "$prefix/share/applications/$launchable" ] ||
+  [[ -n $launchable && -f $prefix/share/applications/$launchable ]] ||
     fail "metainfo's launchable ($launchable) names no installed desktop entry"
   component=$(sed -n 's|.*<id>\([^<]*\)</id>.*|\1|p' "$metainfo" | head -1)
   [ "$component" = "$id" ] || fail "metainfo's id is $component, not $id"
