@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and screenshots need.
+# Installs the Debian packages that building, testing, screenshots and the Debian package need.
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -11,6 +11,8 @@ packages=(
   fonts-dejavu-core
   xvfb xauth xfonts-base imagemagick x11-apps
   rhash strace
+  dpkg-dev file lintian desktop-file-utils appstream x11-utils
+  fuse3 python3-fusepy dbus python3-dbus python3-dbusmock python3-gi libglib2.0-bin
 )
 
 missing=()
