@@ -1,6 +1,9 @@
 // The choice of a text viewer for Kelvane.HLP.
 #include "main/HelpViewer.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace kelvane {
@@ -16,6 +19,18 @@ HelpCommand ChooseHelpCommand(const QString& helpFile,
   if (installed("xterm") && installed("less"))
     return {"xterm", {"-title", "Kelvane Help", "-e", "less", helpFile}};
   return {};
+}
+
+QString HelpFilePath(const QString& currentFolder, const QString& dataFolder) {
+  const QString name = QStringLiteral("Kelvane.HLP");
+  if (QFileInfo::exists(QDir(currentFolder).filePath(name))) return name;
+  const QString installed = QDir(dataFolder).filePath(name);
+  if (!dataFolder.isEmpty() && QFileInfo::exists(installed)) return QDir::cleanPath(installed);
+  return name;
+}
+
+QString InstalledDataFolder() {
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/kelvane");
 }
 
 bool IsInstalled(const QString& program) {

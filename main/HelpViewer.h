@@ -17,6 +17,14 @@ struct HelpCommand {
 HelpCommand ChooseHelpCommand(const QString& helpFile,
                               const std::function<bool(const QString&)>& installed);
 
+// The guide HELP opens: "Kelvane.HLP" in the current folder when it is there (the viewer finds
+// it there too), else the installed one in dataFolder, else the bare name, so that the viewer
+// says it is missing.
+QString HelpFilePath(const QString& currentFolder, const QString& dataFolder);
+
+// Where an installed Kelvane keeps its guide: share/kelvane beside the executable's bin folder.
+QString InstalledDataFolder();
+
 // Whether program is found on the search path.
 bool IsInstalled(const QString& program);
 

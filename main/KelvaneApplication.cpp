@@ -11,6 +11,8 @@ namespace kelvane {
 KelvaneApplication::KelvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("Kelvane");
   setApplicationDisplayName("Kelvane");
+  // Lets the desktop match the window to its entry and icon.
+  setDesktopFileName("io.github.kelvane.Kelvane");
   // Fusion looks the same on every desktop, and honours the palettes the window sets.
   setStyle(QStyleFactory::create("Fusion"));
 }

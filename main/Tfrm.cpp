@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFrame>
 #include <QIcon>
 #include <QListView>
@@ -495,8 +496,10 @@ void Tfrm::CheckListTheClickCheck(int index) {
 }
 
 void Tfrm::HelpTextClick() {
-  // The guide is looked up in the current folder, which the viewer inherits.
-  const HelpCommand command = ChooseHelpCommand("Kelvane.HLP", IsInstalled);
+  // The guide in the current folder, which the viewer inherits, else the installed one: started
+  // from a desktop menu, the current folder is the home folder.
+  const HelpCommand command =
+      ChooseHelpCommand(HelpFilePath(QDir::currentPath(), helpDataFolder_), IsInstalled);
   if (!command.program.isEmpty() && helpStarter_) helpStarter_(command.program, command.arguments);
 }
 

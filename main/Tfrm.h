@@ -12,6 +12,7 @@
 #include "commands/Shell.h"
 #include "main/CheckListView.h"
 #include "main/FramePacer.h"
+#include "main/HelpViewer.h"
 #include "main/MeterSink.h"
 
 class QAbstractButton;
@@ -42,6 +43,8 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   // How HELP starts its viewer (tests record the call instead of starting a program).
   using Starter = std::function<void(const QString& program, const QStringList& arguments)>;
   void SetHelpStarter(Starter starter) { helpStarter_ = std::move(starter); }
+  // Where HELP looks for the installed guide when the current folder has none.
+  void SetHelpDataFolder(QString folder) { helpDataFolder_ = std::move(folder); }
 
   // Width of CheckList and meter for a window of the given outer width.
   static int ListWidthFor(int outerWidth);
@@ -140,6 +143,7 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   std::unique_ptr<MeterSink> meterSink_;
   CheckListModel* listModel_ = nullptr;
   Starter helpStarter_;
+  QString helpDataFolder_ = InstalledDataFolder();
   bool placed_ = false;
   FramePacer pacer_;
   bool running_ = false;  // a New or CHECK run is under way (the command buttons are disabled)

@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   xvfb xauth xfonts-base imagemagick x11-apps
-  rhash strace
+  rhash strace xterm less
   dpkg-dev file lintian desktop-file-utils appstream x11-utils
   fuse3 python3-fusepy dbus python3-dbus python3-dbusmock python3-gi libglib2.0-bin
 )

@@ -24,7 +24,9 @@ TEST_P(TextEncodingRows, JudgesAndShows) {
   const TextRow& row = GetParam();
   EXPECT_EQ(IsValidUtf8(row.bytes), row.utf8);
   EXPECT_EQ(DisplayUtf8(row.bytes), row.shown);
-  if (row.utf8) EXPECT_EQ(EncodeUtf8(DecodeUtf8(row.bytes)), row.bytes);
+  if (row.utf8) {
+    EXPECT_EQ(EncodeUtf8(DecodeUtf8(row.bytes)), row.bytes);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

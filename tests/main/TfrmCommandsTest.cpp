@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QListView>
 #include <QPointer>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
 #include "support/NamedRows.h"
+#include "support/TempDir.h"
 #include "tests/main/BoxWatcher.h"
 
 namespace kelvane {
@@ -320,6 +322,30 @@ TEST(TfrmHelp, HelpStartsTheChosenViewerWithoutWaiting) {
     EXPECT_EQ(started[0].second, expected.arguments);
   }
   EXPECT_TRUE(watcher.boxes().empty());  // HELP reports nothing
+}
+
+// The guide in the current folder first, then the installed one, then the bare name.
+TEST(TfrmHelp, LooksInTheCurrentFolderThenTheDataFolder) {
+  test::TempDir dir;
+  dir.Write("here/Kelvane.HLP", "guide here");
+  dir.Write("share/kelvane/Kelvane.HLP", "installed guide");
+  dir.MakeDir("empty");
+  const QString here = QString::fromStdString(dir / "here");
+  const QString empty = QString::fromStdString(dir / "empty");
+  const QString data = QString::fromStdString(dir / "share/kelvane");
+  EXPECT_EQ(HelpFilePath(here, data), "Kelvane.HLP");
+  EXPECT_EQ(HelpFilePath(empty, data), data + "/Kelvane.HLP");
+  EXPECT_EQ(HelpFilePath(empty, empty), "Kelvane.HLP");
+
+  Tfrm frm;
+  QStringList arguments;
+  frm.SetHelpStarter([&arguments](const QString&, const QStringList& args) { arguments = args; });
+  frm.SetHelpDataFolder(data);
+  const QString previous = QDir::currentPath();
+  QDir::setCurrent(empty);
+  ClickButton(frm, "HelpText");
+  QDir::setCurrent(previous);
+  EXPECT_TRUE(arguments.contains(data + "/Kelvane.HLP")) << arguments.join(' ').toStdString();
 }
 
 }  // namespace
