@@ -15,6 +15,8 @@ struct Session {
   bool CheckPerformed = false;  // the last verification run finished at least one entry
   std::string CheckRoot;        // folder of the last verification run, start of the next pick
   std::string TrayDevice;       // optical drive device; empty: /dev/cdrom, else /dev/sr0
+  std::string ProcRoot = "/proc";  // where mounts are read, and the kernel's view of devices,
+  std::string SysRoot = "/sys";    // for the optical-drive questions (tests give fake trees)
   CRC32ReadStep ReadStep;       // how the runs read a file's blocks; empty: read(2) (tests count
                                 // or fail reads with their own)
 };

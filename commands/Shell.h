@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cksummer/ProgressSink.h"
+#include "drive/Tray.h"
 
 namespace kelvane {
 
@@ -55,6 +56,12 @@ class Shell {
 
   // The progress bar `meter`.
   virtual ProgressSink& Meter() = 0;
+
+  // How Load and Eject move the tray; without a desktop, the ioctls.
+  virtual TrayDriver& Tray() {
+    static IoctlTray ioctls;
+    return ioctls;
+  }
 
   // CHECK has compared (or failed to read) an entry, before any question about it. The window
   // has nothing to add to what the model already shows.

@@ -29,6 +29,9 @@ int OpenDevice(const std::string& path) {
 TrayError::TrayError(int errorCode)
     : std::runtime_error(std::generic_category().message(errorCode)), code(errorCode) {}
 
+TrayError::TrayError(int errorCode, const std::string& text)
+    : std::runtime_error(text), code(errorCode) {}
+
 std::vector<std::string> TrayCandidates(const std::string& trayDevice) {
   if (!trayDevice.empty()) return {trayDevice};
   return {"/dev/cdrom", "/dev/sr0"};

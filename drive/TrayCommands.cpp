@@ -1,10 +1,12 @@
 // ejectClick, loadClick and MciNotify.
 #include "drive/TrayCommands.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <string>
 
+#include "drive/DriveType.h"
 #include "drive/Tray.h"
+#include "project/ValueEntry.h"
 
 namespace kelvane {
 
@@ -12,9 +14,8 @@ namespace {
 
 // "Error no: " and the number as 8 upper-case hex digits, a lone carriage return, the text.
 void ShowTrayError(Shell& shell, const TrayError& error) {
-  char number[16];
-  std::snprintf(number, sizeof number, "%08X", static_cast<unsigned>(error.code));
-  shell.ShowMessage(std::string("Error no: ") + number + "\r" + error.what());
+  shell.ShowMessage("Error no: " + Hex8(static_cast<std::uint32_t>(error.code)) + "\r" +
+                    error.what());
 }
 
 // The stop comes first: the move blocks until the drive answers, and a run that pumped this click
@@ -22,7 +23,7 @@ void ShowTrayError(Shell& shell, const TrayError& error) {
 bool MoveTrayReporting(Session& session, Shell& shell, TTrayMove move) {
   session.StopRequested = true;
   try {
-    MoveTray(TrayCandidates(session.TrayDevice), move);
+    shell.Tray().Move(TrayDevices(session), move);
     return true;
   } catch (const TrayError& error) {
     ShowTrayError(shell, error);
@@ -31,6 +32,12 @@ bool MoveTrayReporting(Session& session, Shell& shell, TTrayMove move) {
 }
 
 }  // namespace
+
+std::vector<std::string> TrayDevices(const Session& session) {
+  if (const auto drive = OpticalDriveOf(session.CheckRoot, session.ProcRoot, session.SysRoot))
+    return {*drive};
+  return TrayCandidates(session.TrayDevice);
+}
 
 void ejectClick(Session& session, Shell& shell) {
   MoveTrayReporting(session, shell, TTrayMove::tmOpen);

@@ -4,6 +4,9 @@
 #include "commands/Session.h"
 #include "commands/Shell.h"
 
+#include <string>
+#include <vector>
+
 namespace kelvane {
 
 // The notification flags that MciNotify receives as wParam.
@@ -13,6 +16,10 @@ enum TMciNotify : int {
   mnAborted = 4,
   mnFailure = 8,
 };
+
+// The drive a tray command moves: the optical drive that holds CheckRoot (the folder of the last
+// verification run) when it lies on one, else TrayDevice, else /dev/cdrom, else /dev/sr0.
+std::vector<std::string> TrayDevices(const Session& session);
 
 // Opens the tray. Stops a running New or CHECK at its next poll; a failure is shown in one box.
 void ejectClick(Session& session, Shell& shell);

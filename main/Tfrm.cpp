@@ -414,7 +414,7 @@ bool Tfrm::ExecuteSaveDialog(std::string& fileName) {
 }
 
 bool Tfrm::IsCdromDrive(const std::string& path) {
-  return IsOnOpticalDrive(path);
+  return IsOnOpticalDrive(path, session_.ProcRoot, session_.SysRoot);
 }
 
 void Tfrm::ClickEject() {

@@ -14,6 +14,7 @@
 #include "main/FramePacer.h"
 #include "main/HelpViewer.h"
 #include "main/MeterSink.h"
+#include "main/UdisksTray.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -63,6 +64,9 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   void SetAutoEject(bool ticked) override;
   void SetButtonsEnabled(bool enabled) override;
   ProgressSink& Meter() override { return *meterSink_; }
+  TrayDriver& Tray() override { return tray_; }
+  // The bus on which Eject looks for udisks2; empty: the system bus.
+  void SetTrayBus(QString address) { tray_.SetBusAddress(std::move(address)); }
 
   // --- ProjectObserver ---
   void EntriesReset() override;
@@ -143,6 +147,7 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   std::unique_ptr<MeterSink> meterSink_;
   CheckListModel* listModel_ = nullptr;
   Starter helpStarter_;
+  UdisksTray tray_;
   QString helpDataFolder_ = InstalledDataFolder();
   bool placed_ = false;
   FramePacer pacer_;

@@ -124,3 +124,29 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace kelvane
+
+namespace kelvane {
+namespace {
+
+// The tray that moves is the one of the drive that holds the copy last checked.
+TEST(TrayDevicesTest, TheOpticalDriveOfCheckRootElseTheConfiguredOrDefaultOnes) {
+  TempDir dir;
+  dir.MakeDir("media/DISC/data");
+  dir.Write("proc/self/mountinfo", "30 1 11:1 / " + (dir / "media/DISC") +
+                                       " ro - iso9660 /dev/sr1 ro\n"
+                                       "31 1 8:1 / / rw - ext4 /dev/sda1 rw\n");
+  Session session;
+  session.ProcRoot = dir / "proc";
+  session.SysRoot = dir / "sys";
+  session.CheckRoot = dir / "media/DISC/data";
+  EXPECT_EQ(TrayDevices(session), std::vector<std::string>{"/dev/sr1"});
+  session.TrayDevice = "/dev/sr7";  // the drive that holds the copy wins
+  EXPECT_EQ(TrayDevices(session), std::vector<std::string>{"/dev/sr1"});
+  session.CheckRoot = dir / "elsewhere";
+  EXPECT_EQ(TrayDevices(session), std::vector<std::string>{"/dev/sr7"});
+  session.TrayDevice.clear();
+  EXPECT_EQ(TrayDevices(session), (std::vector<std::string>{"/dev/cdrom", "/dev/sr0"}));
+}
+
+}  // namespace
+}  // namespace kelvane

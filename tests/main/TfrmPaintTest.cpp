@@ -17,21 +17,14 @@
 #include "main/Tfrm.h"
 #include "support/TempDir.h"
 #include "tests/main/BoxWatcher.h"
+#include "tests/main/PickingWindow.h"
 
 namespace kelvane {
 namespace {
 
 using test::TempDir;
 
-// The window with the picker answered by code.
-class PickingWindow : public Tfrm {
- public:
-  std::string folder;
-  bool PickFolder(std::string& folderName, const std::string&, int) override {
-    folderName = folder;
-    return true;
-  }
-};
+using test::PickingWindow;
 
 class PaintCounter : public QObject {
  public:
