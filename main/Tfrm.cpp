@@ -371,9 +371,18 @@ void Tfrm::ShowModel(bool paintNow) {
     changed += meter->geometry();
   }
   if (changedLast_ >= 0) {
-    listModel_->StatesChanged(changedFirst_, changedLast_);
+    // Only the rows in sight are announced: the view reads every other row from the project
+    // when it comes into sight, and a long range costs the view time in proportion to its length.
+    const QRect sight = CheckList->viewport()->rect();
+    const QModelIndex top = CheckList->indexAt(sight.topLeft());
+    const QModelIndex bottom = CheckList->indexAt(sight.bottomLeft());
+    const int first = std::max(changedFirst_, top.isValid() ? top.row() : 0);
+    const int last = std::min(changedLast_, bottom.isValid() ? bottom.row() : changedLast_);
     changedLast_ = -1;
-    changed += CheckList->geometry();
+    if (first <= last) {
+      listModel_->StatesChanged(first, last);
+      changed += CheckList->geometry();
+    }
   }
   // One paint of everything that changed; no events are handled.
   if (paintNow && isVisible() && !changed.isEmpty()) repaint(changed);
