@@ -3,16 +3,20 @@
 // open, read, close loop over the same files) and RHash when it is installed.
 //
 //   kelvane_run_bench [--trees-dir DIR] [--reps N] [--only NAME] [--no-window] [--cold]
+//   kelvane_run_bench --scale ENTRIES   (a project of that many entries opened in the window)
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QEvent>
+#include <QListView>
 #include <QWidget>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -68,6 +72,11 @@ class BenchWindow : public kelvane::Tfrm {
   }
   void ShowMessage(const std::string&) override {}
   bool AskYesNo(const std::string&, const std::string&) override { return true; }
+  std::string projectFile;
+  bool ExecuteOpenDialog(std::string& fileName) override {
+    fileName = projectFile;
+    return true;
+  }
 };
 
 // Counts the paints of one widget.
@@ -97,6 +106,7 @@ struct Options {
   std::string only;
   bool window = true;
   bool cold = false;
+  int scale = 0;  // entries of a project to open, scroll, Reset and Clear; 0: none
 };
 
 // The best of the repetitions: on a shared machine other load only ever slows a run down.
@@ -210,6 +220,48 @@ void MeasureTree(const Options& options, const kelvane::bench::TreeShape& shape,
         bytes, rows);
 }
 
+long ResidentKiB() {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+  return 0;
+}
+
+// A project of many entries through the window: Open, a scroll to the end, Reset and Clear, each
+// timed, and the memory the window and the model hold per entry.
+void MeasureScale(const Options& options, int entries) {
+  const std::string file = options.treesDir + "/scale-" + std::to_string(entries) + ".cfg";
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "[Kelvane]\r\n" << file << "\r\n/srv/dist/\r\n" << entries << "\r\n";
+    for (int i = 0; i < entries; ++i)
+      out << "DATA\\DISK" << i % 100 << "\\FILE" << i << ".CAB\r\n";
+    for (int i = 0; i < entries; ++i) out << "0A1B2C3D00000000" << (i % 3 ? '1' : '0') << "\r\n";
+  }
+  BenchWindow frm;
+  frm.projectFile = file;
+  frm.show();
+  QCoreApplication::processEvents();
+  const long before = ResidentKiB();
+  const auto timed = [](const std::function<void()>& step) {
+    const auto start = Clock::now();
+    step();
+    QCoreApplication::processEvents();  // what the step left to paint
+    return Seconds(Clock::now() - start);
+  };
+  auto* list = frm.findChild<QListView*>("CheckList");
+  const auto click = [&frm](const char* name) { frm.findChild<QAbstractButton*>(name)->click(); };
+  const double open = timed([&] { click("iOpen"); });
+  const long held = ResidentKiB() - before;
+  const double scroll = timed([&] { list->scrollToBottom(); });
+  const double reset = timed([&] { click("Reset"); });
+  const double clear = timed([&] { click("Clear"); });
+  std::printf("\n%d entries through the window: Open %.3f s, scroll to the end %.3f s, Reset %.3f s, "
+              "Clear %.3f s; %.0f bytes per entry held\n",
+              entries, open, scroll, reset, clear, held * 1024.0 / entries);
+}
+
 std::string CpuName() {
   std::ifstream in("/proc/cpuinfo");
   std::string line;
@@ -235,9 +287,11 @@ int main(int argc, char** argv) {
       options.window = false;
     } else if (arg == "--cold") {
       options.cold = true;
+    } else if (arg == "--scale") {
+      options.scale = std::atoi(value().c_str());
     } else {
       std::cerr << "usage: kelvane_run_bench [--trees-dir DIR] [--reps N] [--only NAME] "
-                   "[--no-window] [--cold]\n";
+                   "[--no-window] [--cold] [--scale ENTRIES]\n";
       return 64;
     }
   }
@@ -247,6 +301,11 @@ int main(int argc, char** argv) {
               ::sysconf(_SC_NPROCESSORS_ONLN), options.reps);
   if (!HaveRhash()) std::printf("rhash is not installed: its rows are left out\n");
   const bool canDrop = DropCaches();
+  if (options.scale > 0) {
+    std::filesystem::create_directories(options.treesDir);
+    MeasureScale(options, options.scale);
+    return 0;
+  }
   for (const auto& shape : kelvane::bench::DefaultTrees()) {
     if (!options.only.empty() && shape.name.find(options.only) == std::string::npos) continue;
     MeasureTree(options, shape, false);
