@@ -33,6 +33,7 @@
 #include "commands/VerificationRun.h"
 #include "main/KelvaneApplication.h"
 #include "main/Tfrm.h"
+#include "tests/support/PaintCounter.h"
 
 namespace {
 
@@ -79,16 +80,7 @@ class BenchWindow : public kelvane::Tfrm {
   }
 };
 
-// Counts the paints of one widget.
-class PaintCounter : public QObject {
- public:
-  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
+using kelvane::test::PaintCounter;
 
 double Seconds(Clock::duration d) {
   return std::chrono::duration<double>(d).count();

@@ -14,6 +14,7 @@
 #include "project/ValueEntry.h"
 #include "support/FakeShell.h"
 #include "support/NamedRows.h"
+#include "support/SummaryText.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
@@ -31,14 +32,7 @@ std::string ValueOf(const std::string& bytes) {
   return MakeValueEntry(GetFileCRC32(dir.Write("f", bytes), meter), 0);
 }
 
-std::string Summary(int errors, int checked, int total) {
-  const std::string rule(25, '-');
-  return "Error(s) found\t: " + std::to_string(errors) +
-         "\rCheksum valid\t: " + std::to_string(checked - errors) + "\r" + rule +
-         "\rChecked \t: " + std::to_string(checked) +
-         "\rSkipped \t: " + std::to_string(total - checked) + "\r" + rule +
-         "\rTotal file(s)\t: " + std::to_string(total);
-}
+using test::SummaryText;
 
 TEST(WindowsProjectTest, VerifiesAgainstALinuxCopyWithOtherCaseAndUtf8Names) {
   TempDir dir;
@@ -63,7 +57,7 @@ TEST(WindowsProjectTest, VerifiesAgainstALinuxCopyWithOtherCaseAndUtf8Names) {
   iCheckClick(s, shell);
 
   EXPECT_TRUE(shell.questions.empty());
-  EXPECT_EQ(shell.messages, std::vector<std::string>{Summary(0, 4, 4)});
+  EXPECT_EQ(shell.messages, std::vector<std::string>{SummaryText(0, 4, 4)});
   for (int i = 0; i < 4; ++i) EXPECT_EQ(s.project.State(i), S::cbChecked) << s.project.Entry(i);
 }
 
@@ -133,7 +127,7 @@ TEST_P(WindowsProjectFailure, IsAnErrorThatNamesThePath) {
   EXPECT_EQ(shell.questions[0].text,
             "File: " + (dir / "copy/") + GetParam().question + "\r\nDo you want to continue?");
   EXPECT_EQ(s.project.State(0), S::cbGrayed);
-  EXPECT_EQ(shell.messages, std::vector<std::string>{Summary(1, 1, 1)});
+  EXPECT_EQ(shell.messages, std::vector<std::string>{SummaryText(1, 1, 1)});
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -11,6 +11,7 @@
 
 #include "support/FakeDisc.h"
 #include "support/FakeUdisks2.h"
+#include "support/SummaryText.h"
 #include "support/TempDir.h"
 #include "tests/main/BoxWatcher.h"
 #include "tests/main/PickingWindow.h"
@@ -29,12 +30,7 @@ using S = TCheckState;
   if (const auto missing = part::Unavailable()) GTEST_SKIP() << *missing
 
 std::string Summary(int errors, int checked, int total) {
-  const std::string rule(25, '-');
-  return "Error(s) found\t: " + std::to_string(errors) +
-         "\nCheksum valid\t: " + std::to_string(checked - errors) + "\n" + rule +
-         "\nChecked \t: " + std::to_string(checked) +
-         "\nSkipped \t: " + std::to_string(total - checked) + "\n" + rule +
-         "\nTotal file(s)\t: " + std::to_string(total);
+  return test::SummaryText(errors, checked, total, "\n");
 }
 
 // A distribution of files of 200 KB (four read blocks each), its project made by New on the

@@ -15,6 +15,7 @@
 
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
+#include "support/PaintCounter.h"
 #include "support/TempDir.h"
 #include "tests/main/BoxWatcher.h"
 #include "tests/main/PickingWindow.h"
@@ -26,15 +27,7 @@ using test::TempDir;
 
 using test::PickingWindow;
 
-class PaintCounter : public QObject {
- public:
-  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
+using test::PaintCounter;
 
 void Click(Tfrm& frm, const char* name) {
   frm.findChild<QAbstractButton*>(name)->click();
