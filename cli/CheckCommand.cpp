@@ -79,6 +79,18 @@ int RunCheck(const Options& options, Console& console) {
       console.Notice(text);
   };
 
+  // The report always holds the extra files; the terminal and the status only with --extra.
+  // They are looked for before an eject takes the disc away.
+  bool extraLooked = false;
+  const auto lookForExtra = [&] {
+    if (extraLooked || !(options.extra || options.report) || InterruptRequested()) return;
+    extraLooked = true;
+    std::vector<std::string> extra =
+        ExtraFiles(project, answers.folder, {}, [] { return InterruptRequested(); });
+    if (!InterruptRequested()) found.extra = std::move(extra);
+  };
+  shell.beforeEject = lookForExtra;
+
   const InterruptGuard guard;
   try {
     iCheckClick(session, shell);
@@ -90,12 +102,7 @@ int RunCheck(const Options& options, Console& console) {
   if (shell.AutoEjectCleared())
     console.Notice("No eject: " + DisplayUtf8(answers.folder) + " is not on an optical drive");
 
-  // The report always holds the extra files; the terminal and the status only with --extra.
-  if ((options.extra || options.report) && !InterruptRequested()) {
-    std::vector<std::string> extra =
-        ExtraFiles(project, answers.folder, {}, [] { return InterruptRequested(); });
-    if (!InterruptRequested()) found.extra = std::move(extra);
-  }
+  lookForExtra();
 
   int status = FailureStatus(found.verdicts);
   if (options.extra && found.extra) {

@@ -50,6 +50,7 @@ bool TerminalShell::IsCdromDrive(const std::string& path) {
 }
 
 void TerminalShell::ClickEject() {
+  if (beforeEject) beforeEject();
   struct Ejecting {
     bool& flag;
     explicit Ejecting(bool& f) : flag(f) { flag = true; }

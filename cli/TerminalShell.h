@@ -29,6 +29,8 @@ class TerminalShell : public Shell {
   // What becomes of each box and of each entry CHECK has judged; set by the command.
   std::function<void(const std::string&)> onMessage;
   std::function<void(const EntryVerdict&)> onVerdict;
+  // Runs before the tray opens, while the copy can still be read.
+  std::function<void()> beforeEject;
 
   // Whether CHECK unticked AutoEject (the copy is not on an optical drive).
   bool AutoEjectCleared() const { return autoEjectCleared_; }
