@@ -1,0 +1,54 @@
+// AsLines and the Console's streams.
+#include "cli/Console.h"
+
+#include <cstdio>
+
+namespace kelvane::cli {
+
+std::string AsLines(std::string_view text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      lines += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      lines += text[i];
+    }
+  }
+  return lines;
+}
+
+namespace {
+
+void PutLines(std::FILE* stream, const std::string& prefix, const std::string& text) {
+  const std::string lines = prefix + AsLines(text) + "\n";
+  std::fwrite(lines.data(), 1, lines.size(), stream);
+}
+
+}  // namespace
+
+void Console::Result(const std::string& line) {
+  progress_.Clear();
+  PutLines(stdout, "", line);
+  // The progress line on stderr is redrawn next: what stdout holds must already be out.
+  if (progress_.Enabled()) std::fflush(stdout);
+}
+
+void Console::Out(const std::string& text) {
+  if (!quiet_) Result(text);
+}
+
+void Console::Notice(const std::string& text) {
+  if (quiet_) return;
+  progress_.Clear();
+  std::fflush(stdout);
+  PutLines(stderr, "", text);
+}
+
+void Console::Error(const std::string& text) {
+  progress_.Clear();
+  std::fflush(stdout);
+  PutLines(stderr, "kelvane-cli: ", text);
+}
+
+}  // namespace kelvane::cli

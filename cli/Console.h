@@ -1,0 +1,36 @@
+// Where kelvane-cli writes: results on stdout, notices and errors on stderr, the progress line
+// kept out of their way.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "cli/ProgressLine.h"
+
+namespace kelvane::cli {
+
+// A text of the window's boxes as terminal lines: each "\r" (or "\r\n") a line break.
+std::string AsLines(std::string_view text);
+
+class Console {
+ public:
+  Console(bool quiet, bool progress) : quiet_(quiet), progress_(progress) {}
+
+  bool Quiet() const { return quiet_; }
+  ProgressLine& Progress() { return progress_; }
+
+  // A line of results on stdout, printed even with --quiet.
+  void Result(const std::string& line);
+  // A line on stdout that --quiet silences (the summary).
+  void Out(const std::string& text);
+  // Told on stderr unless --quiet.
+  void Notice(const std::string& text);
+  // Always told on stderr, after "kelvane-cli: ".
+  void Error(const std::string& text);
+
+ private:
+  bool quiet_;
+  ProgressLine progress_;
+};
+
+}  // namespace kelvane::cli

@@ -1,0 +1,106 @@
+// JsonString, FormatReport and WriteTextFile.
+#include "cli/JsonReport.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "FileUti2/TextEncoding.h"
+#include "cksummer/FileDescriptor.h"
+#include "project/ValueEntry.h"
+
+namespace kelvane::cli {
+
+std::string JsonString(std::string_view bytes) {
+  const std::string text = DisplayUtf8(bytes);
+  std::string json = "\"";
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        json += "\\\"";
+        break;
+      case '\\':
+        json += "\\\\";
+        break;
+      case '\b':
+        json += "\\b";
+        break;
+      case '\f':
+        json += "\\f";
+        break;
+      case '\n':
+        json += "\\n";
+        break;
+      case '\r':
+        json += "\\r";
+        break;
+      case '\t':
+        json += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+          json += escaped;
+        } else {
+          json += c;
+        }
+    }
+  }
+  return json + "\"";
+}
+
+namespace {
+
+std::string Record(const ReportEntry& e) {
+  return "{\"entry\": " + JsonString(e.entry) +
+         ", \"path\": " + (e.path ? JsonString(*e.path) : "null") +
+         ", \"stored\": " + JsonString(e.stored) +
+         ", \"computed\": " + (e.computed ? "\"" + Hex8(*e.computed) + "\"" : "null") +
+         ", \"outcome\": " + JsonString(e.outcome) + "}";
+}
+
+template <typename T, typename Format>
+std::string Array(const std::vector<T>& items, Format format) {
+  if (items.empty()) return "[]";
+  std::string json = "[\n";
+  for (std::size_t i = 0; i < items.size(); ++i)
+    json += "    " + format(items[i]) + (i + 1 < items.size() ? ",\n" : "\n");
+  return json + "  ]";
+}
+
+}  // namespace
+
+std::string FormatReport(const Report& report) {
+  return "{\n  \"project\": " + JsonString(report.project) +
+         ",\n  \"copy\": " + JsonString(report.copy) +
+         ",\n  \"interrupted\": " + (report.interrupted ? "true" : "false") +
+         ",\n  \"status\": " + std::to_string(report.status) +
+         ",\n  \"entries\": " + Array(report.entries, Record) + ",\n  \"extra\": " +
+         (report.extra ? Array(*report.extra, [](const std::string& p) { return JsonString(p); })
+                       : "null") +
+         "\n}\n";
+}
+
+void WriteTextFile(const std::string& path, std::string_view text) {
+  const auto fail = [&path](const char* action) {
+    throw std::runtime_error(std::string("Cannot ") + action + " file \"" + path + "\". " +
+                             std::strerror(errno));
+  };
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!fd.IsOpen()) fail("create");
+  while (!text.empty()) {
+    const ssize_t put = ::write(fd.Get(), text.data(), text.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) fail("write");
+    text.remove_prefix(static_cast<std::size_t>(put));
+  }
+  // Closed by hand, since a failed close can mean lost data.
+  if (::close(fd.Release()) != 0) fail("write");
+}
+
+}  // namespace kelvane::cli

@@ -1,0 +1,49 @@
+// Runs the built kelvane-cli as a script would: its exit status, stdout and stderr kept apart.
+#pragma once
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cksummer/FileDescriptor.h"
+#include "support/ChildProcess.h"
+
+namespace kelvane::test {
+
+struct CliResult {
+  int status;  // -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// The whole content of a descriptor that was written from its start.
+inline std::string ReadAll(int fd) {
+  std::string text;
+  char buffer[65536];
+  for (off_t at = 0;;) {
+    const ssize_t got = ::pread(fd, buffer, sizeof buffer, at);
+    if (got <= 0) return text;
+    text.append(buffer, static_cast<std::size_t>(got));
+    at += got;
+  }
+}
+
+inline std::vector<std::string> CliArgv(std::vector<std::string> args) {
+  args.insert(args.begin(), KELVANE_CLI_PATH);
+  return args;
+}
+
+inline CliResult RunCli(std::vector<std::string> args) {
+  const FileDescriptor out(::memfd_create("kelvane-cli-stdout", MFD_CLOEXEC));
+  if (!out.IsOpen()) throw std::runtime_error("memfd_create failed");
+  ChildProcess child(CliArgv(std::move(args)), ChildProcess::Options{out.Get(), {}});
+  if (!child.WaitExit(std::chrono::seconds(60))) child.Stop(std::chrono::milliseconds(500));
+  return {child.ExitCode(), ReadAll(out.Get()), child.Output()};
+}
+
+}  // namespace kelvane::test
