@@ -57,7 +57,11 @@ const QColor kAqua(0, 255, 255);
 const QColor kLime(0, 255, 0);
 
 QFont Font(int pixelSize, bool bold) {
-  QFont font("DejaVu Sans");
+  // The layout was drawn in Tahoma. Liberation Sans (Arial's widths) comes within a few per cent
+  // of it at these sizes, and its bold digits are narrower, so that "99999/99999" in Status3
+  // ends before "Origin"; DejaVu Sans is a tenth wider and runs into it.
+  QFont font;
+  font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
   font.setPixelSize(pixelSize);
   font.setBold(bold);
   return font;
@@ -114,10 +118,7 @@ QToolButton* Tfrm::MakeButton(const char* name, QRect place, const char* text, c
   button->setObjectName(name);
   button->setGeometry(place);
   button->setText(text);
-  QFont font = Font(16, true);
-  // Tahoma is narrower than DejaVu Sans: the condensed face keeps "CHECK" whole in 60 pixels.
-  font.setStretch(QFont::Condensed);
-  button->setFont(font);
+  button->setFont(Font(16, true));  // "CHECK" is 57 pixels wide: whole in its 60
   button->setAutoRaise(true);  // flat: the painted background shows through
   // Reached by Tab and pressed by Space or Return; the style draws a focus frame that shows on
   // navy, and a pressed panel clearly apart from the hovered one.
