@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -178,6 +179,18 @@ TEST_F(PickerKeyboardTest, OkIsDisabledWithoutAHighlightedRow) {
     EXPECT_FALSE(window.OkButton()->isEnabled());
     QTest::keyClick(tree, Qt::Key_Return);  // nothing to pick
     EXPECT_TRUE(window.isVisible());
+  });
+}
+
+TEST_F(PickerKeyboardTest, OkIsDisabledWhenTheHighlightedFolderGoes) {
+  TBrowseFolderDlg dlg;
+  dlg.SetFolderName(tmp / "dist/disk 1");
+  RunPicker(dlg, [&](FolderBrowserDialog& window) {
+    ASSERT_TRUE(window.OkButton()->isEnabled());
+    std::filesystem::remove(tmp / "dist/disk 1");
+    // The file system tells of the removal through the event loop; the wait ends on the change.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.OkButton()->isEnabled(); }, 60000));
+    EXPECT_EQ(window.HighlightedPath(), tmp / "dist/disk 1");  // no jump to a sibling
   });
 }
 
