@@ -72,9 +72,9 @@ std::vector<std::unique_ptr<FolderModel::Node>>& FolderModel::Children(Node* nod
       const std::string name = entry->d_name;
       // Hidden folders stay out of sight, as the folder walk never enters them.
       if (name.empty() || name[0] == '.') continue;
-      const bool folder = entry->d_type == DT_DIR ||
-                          ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-                           IsFolder(JoinPath(path, name)));
+      const bool folder =
+          entry->d_type == DT_DIR || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+                                      IsFolder(JoinPath(path, name)));
       if (!folder) continue;
       auto child = std::make_unique<Node>();
       child->name = name;

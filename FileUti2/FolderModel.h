@@ -21,7 +21,8 @@ class FolderModel : public QAbstractItemModel {
 
   // The item of a folder given by its bytes (absolute, or relative to the current folder; a
   // trailing "/" is ignored), its ancestors listed on the way. A hidden folder, which listings
-  // leave out, or one made since, is added when asked for by name. Invalid when no such folder exists.
+  // leave out, or one made since, is added when asked for by name. Invalid when no such folder
+  // exists.
   QModelIndex IndexOf(const std::string& path);
   // The item of a path as the user types it: each name as the tree shows it, else as UTF-8.
   QModelIndex IndexOfDisplayPath(const QString& path);

@@ -16,6 +16,7 @@ struct FolderShortcut {
 // do not), then each medium mounted below /media, /run/media or /mnt, as <procRoot>/self/mountinfo
 // lists them, named by the last part of its mount point (the volume label, for a desktop's
 // automounter).
-std::vector<FolderShortcut> FolderShortcuts(bool desktopRoot, const std::string& procRoot = "/proc");
+std::vector<FolderShortcut> FolderShortcuts(bool desktopRoot,
+                                            const std::string& procRoot = "/proc");
 
 }  // namespace kelvane

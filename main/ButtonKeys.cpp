@@ -44,8 +44,7 @@ void AddShortcut(QAbstractButton* button, const QKeySequence& key) {
   });
   const QString keyText = key.toString(QKeySequence::NativeText);
   const QString description = button->accessibleDescription();
-  button->setAccessibleDescription(description.isEmpty() ? keyText
-                                                         : description + ", " + keyText);
+  button->setAccessibleDescription(description.isEmpty() ? keyText : description + ", " + keyText);
 }
 
 }  // namespace kelvane

@@ -18,8 +18,8 @@
 #include <QScopeGuard>
 #include <QToolButton>
 #include <algorithm>
-#include <iterator>
 #include <exception>
+#include <iterator>
 #include <optional>
 
 #include "FileUti2/PickFolder.h"
@@ -118,7 +118,8 @@ QToolButton* Tfrm::MakeButton(const char* name, QRect place, const char* text, c
   button->setObjectName(name);
   button->setGeometry(place);
   button->setText(text);
-  button->setFont(Font(16, true));  // "CHECK" is 57 pixels wide: whole in its 60
+  // "CHECK" is 57 pixels wide: whole in its 60.
+  button->setFont(Font(16, true));
   button->setAutoRaise(true);  // flat: the painted background shows through
   // Reached by Tab and pressed by Space or Return; the style draws a focus frame that shows on
   // navy, and a pressed panel clearly apart from the hovered one.
@@ -228,8 +229,7 @@ void Tfrm::CreateControls() {
   // Tab follows the layout: the buttons down the left, the list, the check box, STOP and QUIT.
   QWidget* const tabOrder[] = {iNew,  iOpen,    iSave,     iCheck,    Reset, Clear, Load,
                                Eject, HelpText, CheckList, AutoEject, STOP,  QUIT};
-  for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-    setTabOrder(tabOrder[i - 1], tabOrder[i]);
+  for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
   Connect(iNew, &Tfrm::iNewClick);
   Connect(iOpen, &Tfrm::iOpenClick);

@@ -82,8 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReturnRow{"Shortcut",
                   [](FolderBrowserDialog& w) -> QWidget* { return w.ShortcutButtons().front(); },
                   true, false},
-        ReturnRow{"Tree", [](FolderBrowserDialog& w) -> QWidget* { return w.Tree(); }, false,
-                  true},
+        ReturnRow{"Tree", [](FolderBrowserDialog& w) -> QWidget* { return w.Tree(); }, false, true},
         ReturnRow{"PathField", [](FolderBrowserDialog& w) -> QWidget* { return w.PathField(); },
                   false, true}),
     kelvane::test::RowName());

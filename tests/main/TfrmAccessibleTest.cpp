@@ -43,9 +43,8 @@ TEST_P(LabelTest, ReadsAsAStaticTextNamedByItsCurrentText) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, LabelTest,
                          ::testing::Values(LabelRow{"Status1"}, LabelRow{"Status2"},
-                                           LabelRow{"Status3"}, LabelRow{"ini"},
-                                           LabelRow{"ChkSrc"}, LabelRow{"ChkDst"},
-                                           LabelRow{"S17"}),
+                                           LabelRow{"Status3"}, LabelRow{"ini"}, LabelRow{"ChkSrc"},
+                                           LabelRow{"ChkDst"}, LabelRow{"S17"}),
                          kelvane::test::RowName());
 
 TEST(TfrmAccessible, AHintIsTheLabelsDescription) {
@@ -78,12 +77,11 @@ TEST_P(ControlTest, HasItsAccessibleName) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, ControlTest,
     ::testing::Values(ControlRow{"iNew", "New", "Ctrl+N"}, ControlRow{"iOpen", "Open", "Ctrl+O"},
-                      ControlRow{"iSave", "Save", "Ctrl+S"},
-                      ControlRow{"iCheck", "CHECK", "F5"},
+                      ControlRow{"iSave", "Save", "Ctrl+S"}, ControlRow{"iCheck", "CHECK", "F5"},
                       ControlRow{"Reset", "Reset", nullptr}, ControlRow{"Clear", "Clear", nullptr},
                       ControlRow{"Load", "Load", nullptr}, ControlRow{"Eject", "Eject", nullptr},
-                      ControlRow{"HelpText", "HELP", "F1"},
-                      ControlRow{"STOP", "STOP", "Esc"}, ControlRow{"QUIT", "QUIT", "Ctrl+Q"},
+                      ControlRow{"HelpText", "HELP", "F1"}, ControlRow{"STOP", "STOP", "Esc"},
+                      ControlRow{"QUIT", "QUIT", "Ctrl+Q"},
                       ControlRow{"AutoEject", "AutoEject", nullptr},
                       ControlRow{"CheckList", "Files of the project", nullptr},
                       ControlRow{"meter", "Progress through the current file", nullptr}),

@@ -47,10 +47,9 @@ class TfrmKeys : public ::testing::Test {
   std::vector<std::unique_ptr<int>> counters_;
 };
 
-const std::vector<std::string> kTabOrder{"iNew",  "iOpen",    "iSave",     "iCheck",
-                                         "Reset", "Clear",    "Load",      "Eject",
-                                         "HelpText", "CheckList", "AutoEject", "STOP",
-                                         "QUIT"};
+const std::vector<std::string> kTabOrder{"iNew",      "iOpen", "iSave", "iCheck",   "Reset",
+                                         "Clear",     "Load",  "Eject", "HelpText", "CheckList",
+                                         "AutoEject", "STOP",  "QUIT"};
 
 TEST_F(TfrmKeys, TabAndShiftTabFollowTheLayout) {
   frm.findChild<QWidget*>("iNew")->setFocus();
@@ -163,9 +162,8 @@ TEST_F(TfrmKeys, APressedButtonIsClearlyApartFromAHoveredOne) {
     button->setDown(false);
     button->setAttribute(Qt::WA_UnderMouse, false);
     const QColor idle = PanelColour(button);
-    EXPECT_GE(Distance(pressed, hovered), 200)
-        << "pressed " << pressed.name().toStdString() << ", hovered "
-        << hovered.name().toStdString();
+    EXPECT_GE(Distance(pressed, hovered), 200) << "pressed " << pressed.name().toStdString()
+                                               << ", hovered " << hovered.name().toStdString();
     EXPECT_GE(Distance(pressed, idle), 200);
   }
 }
