@@ -1,49 +1,54 @@
-// The folder picker's window: layout, the folder tree over the file system, the shortcuts.
+// The folder picker's window: layout, the keys, the path field and its completion, the tree.
 #include "FileUti2/FolderBrowserDialog.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileSystemModel>
+#include <QCompleter>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "FileUti2/PathHelpers.h"
+#include "FileUti2/FolderModel.h"
+#include "FileUti2/TextEncoding.h"
 
 namespace kelvane {
 
 namespace {
 
-// Paths travel as the bytes the file system uses; Qt converts them the way it opens files.
-QString ToQt(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
+QString Shown(const std::string& bytes) {
+  return QString::fromStdString(DisplayUtf8(bytes));
 }
-std::string FromQt(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
+
+// Completes each name of a typed path among the folders of the one before it.
+class FolderCompleter : public QCompleter {
+ public:
+  FolderCompleter(FolderModel* model, QObject* parent) : QCompleter(model, parent), model_(model) {
+    setCaseSensitivity(Qt::CaseSensitive);
+    setCompletionMode(QCompleter::PopupCompletion);
+  }
+  QStringList splitPath(const QString& path) const override {
+    QStringList parts = path.split(u'/');
+    if (!parts.isEmpty() && parts.front().isEmpty()) parts.front() = QStringLiteral("/");
+    return parts;
+  }
+  QString pathFromIndex(const QModelIndex& index) const override {
+    return model_->DisplayPath(index);
+  }
+
+ private:
+  FolderModel* model_;
+};
 
 // The dialog's edge: the Help button sits at x 12, like the buttons of the platform's own dialogs.
 constexpr int kMargin = 12;
 
 }  // namespace
-
-std::vector<FolderShortcut> FolderShortcuts(bool desktopRoot) {
-  std::vector<FolderShortcut> shortcuts{{QStringLiteral("/"), "/"}};
-  if (desktopRoot) {
-    const std::string home = GetWindowsDir();
-    if (FolderExists(home)) shortcuts.push_back({QObject::tr("Home"), home});
-  }
-  for (const char* media : {"/media", "/run/media", "/mnt"}) {
-    if (FolderExists(media)) shortcuts.push_back({QString::fromLatin1(media), media});
-  }
-  return shortcuts;
-}
 
 FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& prompt,
                                          const std::vector<FolderShortcut>& shortcuts)
@@ -52,7 +57,7 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   auto* page = new QVBoxLayout(this);
   page->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
 
-  auto* promptLabel = new QLabel(ToQt(prompt), this);
+  auto* promptLabel = new QLabel(Shown(prompt), this);
   promptLabel->setObjectName("Prompt");
   promptLabel->setWordWrap(true);
   promptLabel->setVisible(!prompt.empty());
@@ -62,8 +67,10 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   for (const FolderShortcut& shortcut : shortcuts) {
     auto* button = new QToolButton(this);
     button->setText(shortcut.label);
-    button->setToolTip(ToQt(shortcut.path));
-    connect(button, &QPushButton::clicked, this, [this, path = shortcut.path] {
+    button->setToolTip(Shown(shortcut.path));
+    button->setAccessibleName(shortcut.label);
+    button->setAccessibleDescription(Shown(shortcut.path));
+    connect(button, &QToolButton::clicked, this, [this, path = shortcut.path] {
       SelectFolder(path);
       tree_->setFocus();
     });
@@ -73,43 +80,40 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   shortcutRow->addStretch();
   page->addLayout(shortcutRow);
 
-  model_ = new QFileSystemModel(this);
-  // Folders only. Hidden folders stay out of sight, as the folder walk never enters them and a
-  // home folder full of them would bury the distribution folder; a hidden starting folder is
-  // still preselected, because the model makes an item for any path it is asked for.
-  model_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
-  model_->setReadOnly(true);
-  model_->setRootPath(QStringLiteral("/"));
+  model_ = new FolderModel(this);
+  path_ = new QLineEdit(this);
+  path_->setObjectName("Path");
+  path_->setAccessibleName(tr("Folder path"));
+  path_->setCompleter(new FolderCompleter(model_, path_));
+  page->addWidget(path_);
+  connect(path_, &QLineEdit::textChanged, this, &FolderBrowserDialog::PathEdited);
 
   tree_ = new QTreeView(this);
   tree_->setObjectName("Tree");
+  tree_->setAccessibleName(tr("Folders"));
   tree_->setModel(model_);
   tree_->setHeaderHidden(true);
-  for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
-  tree_->setSortingEnabled(true);
-  tree_->sortByColumn(0, Qt::AscendingOrder);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   page->addWidget(tree_, 1);
-  // The model lists folders on its own thread, and every listing (or sorting) of a folder above
-  // the item selected by SelectFolder moves that item: it is brought back into view until the
-  // user takes over by selecting, opening or scrolling.
-  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-    connect(model_, signal, this, &FolderBrowserDialog::KeepCurrentInView);
-  connect(model_, &QAbstractItemModel::layoutChanged, this,
-          &FolderBrowserDialog::KeepCurrentInView);
-  const auto userTakesOver = [this] { follow_ = false; };
-  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, userTakesOver);
-  connect(tree_, &QTreeView::expanded, this, userTakesOver);
-  connect(tree_, &QTreeView::collapsed, this, userTakesOver);
-  connect(tree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, userTakesOver);
+  // Told that there is no current row, the tree does not make its first row current when it
+  // takes the focus: without a preselected folder nothing looks chosen.
+  tree_->setCurrentIndex(QModelIndex());
+  connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &FolderBrowserDialog::FollowHighlight);
+
+  watcher_ = new QFileSystemWatcher(this);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
+          &FolderBrowserDialog::HighlightChanged);
 
   buttonRow_ = new QHBoxLayout;
   buttonRow_->addStretch();
   ok_ = new QPushButton(tr("OK"), this);
   ok_->setObjectName("OK");
-  ok_->setDefault(true);
   cancel_ = new QPushButton(tr("Cancel"), this);
   cancel_->setObjectName("Cancel");
+  // No default button: Return belongs to the focused control (keyPressEvent), so that Return on
+  // Cancel cancels instead of picking.
+  ok_->setAutoDefault(false);
   cancel_->setAutoDefault(false);
   // All buttons of the row share one size, so that the Help button can take OK's.
   const QSize buttonSize = ok_->sizeHint().expandedTo(cancel_->sizeHint()).expandedTo({75, 0});
@@ -121,32 +125,83 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
+  tree_->setFocus();
   resize(400, 440);
 }
 
 bool FolderBrowserDialog::SelectFolder(const std::string& path) {
-  // The model knows each folder by its clean absolute path ("/a/b", never "/a/b/").
-  const QModelIndex index =
-      model_->index(QDir::cleanPath(QDir::current().absoluteFilePath(ToQt(path))));
+  const QModelIndex index = model_->IndexOf(path);
   if (!index.isValid()) return false;
-  tree_->setCurrentIndex(index);
+  tree_->setCurrentIndex(index);  // also highlights it: single selection
   tree_->expand(index);
   tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);  // expands every ancestor too
-  follow_ = true;  // set last: the calls above count as the user's otherwise
   return true;
 }
 
-void FolderBrowserDialog::KeepCurrentInView() {
-  const QModelIndex current = tree_->currentIndex();
-  if (follow_ && current.isValid()) tree_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+void FolderBrowserDialog::PathEdited(const QString& text) {
+  if (editing_) return;
+  editing_ = true;
+  // A path that names no folder takes the highlight away: OK never picks what the field does
+  // not say.
+  const QModelIndex index = model_->IndexOfDisplayPath(text);
+  if (index.isValid()) {
+    SelectFolder(model_->PathOf(index));
+  } else {
+    tree_->selectionModel()->clearSelection();
+  }
+  editing_ = false;
+}
+
+void FolderBrowserDialog::FollowHighlight() {
+  const std::string path = HighlightedPath();
+  if (!editing_) {
+    editing_ = true;
+    path_->setText(Shown(path));
+    editing_ = false;
+  }
+  if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
+  if (!path.empty()) watcher_->addPath(QString::fromLocal8Bit(QByteArray::fromStdString(path)));
+  emit HighlightChanged();
 }
 
 std::string FolderBrowserDialog::PathOf(const QModelIndex& index) const {
-  return index.isValid() ? FromQt(model_->filePath(index)) : std::string();
+  return model_->PathOf(index);
 }
 
 std::string FolderBrowserDialog::CurrentPath() const {
   return PathOf(tree_->currentIndex());
+}
+
+std::string FolderBrowserDialog::HighlightedPath() const {
+  const QModelIndexList rows = tree_->selectionModel()->selectedRows();
+  return rows.isEmpty() ? std::string() : PathOf(rows.front());
+}
+
+void FolderBrowserDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  // The buttons leave Return to the dialog (no default, no auto-default): it presses the focused
+  // one; in the tree or the path field it is OK, while OK can be pressed.
+  QWidget* focus = focusWidget();
+  if (auto* button = qobject_cast<QAbstractButton*>(focus)) {
+    if (button->isEnabled()) button->click();
+  } else if ((focus == tree_ || focus == path_) && ok_->isEnabled()) {
+    ok_->click();
+  }
+  event->accept();
+}
+
+void FolderBrowserDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  tree_->setFocus();
+  // The tree's size is known once the window is laid out: the preselected folder is brought into
+  // view then.
+  QTimer::singleShot(0, this, [this] {
+    if (tree_->currentIndex().isValid())
+      tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+  });
 }
 
 QPushButton* FolderBrowserDialog::AddHelpButton() {

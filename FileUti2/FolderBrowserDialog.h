@@ -1,4 +1,5 @@
-// The folder picker's window: prompt, shortcuts to the usual roots, a folder tree, OK and Cancel.
+// The folder picker's window: prompt, shortcuts to the usual roots and the mounted media, a path
+// field, a folder tree, OK and Cancel.
 #pragma once
 
 #include <QDialog>
@@ -7,24 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "FileUti2/FolderShortcuts.h"
+
 class QAbstractButton;
-class QFileSystemModel;
+class QFileSystemWatcher;
 class QHBoxLayout;
+class QLineEdit;
 class QModelIndex;
 class QPushButton;
 class QTreeView;
 
 namespace kelvane {
 
-struct FolderShortcut {
-  QString label;
-  std::string path;
-};
-
-// The folders offered above the tree: the root "/", the home folder (only with desktopRoot, as
-// the desktop holds it and the drives do not), then those of /media, /run/media and /mnt that
-// exist, where removable media are mounted.
-std::vector<FolderShortcut> FolderShortcuts(bool desktopRoot);
+class FolderModel;
 
 class FolderBrowserDialog : public QDialog {
   Q_OBJECT
@@ -34,35 +30,49 @@ class FolderBrowserDialog : public QDialog {
                       const std::vector<FolderShortcut>& shortcuts);
 
   QTreeView* Tree() const { return tree_; }
-  QFileSystemModel* Model() const { return model_; }
+  FolderModel* Model() const { return model_; }
+  QLineEdit* PathField() const { return path_; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
   QPushButton* HelpButton() const { return help_; }  // nullptr until AddHelpButton
   const QList<QAbstractButton*>& ShortcutButtons() const { return shortcutButtons_; }
 
-  // Makes path the tree's current item, expanded, with its ancestors expanded and scrolled into
-  // view (and kept in view while the ancestors' listings arrive). False, and nothing changed,
-  // when the model has no item for it.
+  // Makes path the tree's current and highlighted item, expanded, with its ancestors expanded
+  // and scrolled into view. False, and nothing changed, when there is no such folder.
   bool SelectFolder(const std::string& path);
   // The file-system path of an item of the tree; empty for an invalid index.
   std::string PathOf(const QModelIndex& index) const;
   // The path of the tree's current item; empty when there is none.
   std::string CurrentPath() const;
+  // The path of the highlighted row: the one OK picks. Empty when no row is highlighted (a
+  // Ctrl+click takes the highlight away while the row stays current).
+  std::string HighlightedPath() const;
 
   // Adds the Help button at the left end of the button row (x 12, the top and size of OK).
   QPushButton* AddHelpButton();
 
- private:
-  void KeepCurrentInView();
+ signals:
+  // Another row is highlighted, or none, or the highlighted folder may have gone.
+  void HighlightChanged();
 
-  QFileSystemModel* model_ = nullptr;
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void PathEdited(const QString& text);
+  void FollowHighlight();
+
+  FolderModel* model_ = nullptr;
+  QLineEdit* path_ = nullptr;
   QTreeView* tree_ = nullptr;
   QHBoxLayout* buttonRow_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QPushButton* help_ = nullptr;
   QList<QAbstractButton*> shortcutButtons_;
-  bool follow_ = false;  // keep the current item in view while listings arrive
+  QFileSystemWatcher* watcher_ = nullptr;  // the highlighted folder, to notice it go
+  bool editing_ = false;  // the path field is moving the highlight: its text stays as typed
 };
 
 }  // namespace kelvane

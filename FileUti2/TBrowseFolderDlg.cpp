@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QItemSelectionModel>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTreeView>
@@ -52,8 +51,8 @@ bool TBrowseFolderDlg::Execute() {
     dialog_ = nullptr;
     if (previous) previous->activateWindow();
   });
-  selection = connect(dialog->Tree()->selectionModel(), &QItemSelectionModel::currentChanged, this,
-                      [this](const QModelIndex& current) { SelectionChanged(current); });
+  selection = connect(dialog, &FolderBrowserDialog::HighlightChanged, this,
+                      &TBrowseFolderDlg::SelectionChanged);
   // Nothing is selected yet, so there is nothing to confirm.
   dialog->OkButton()->setEnabled(false);
 
@@ -66,7 +65,7 @@ bool TBrowseFolderDlg::Execute() {
   }
 
   if (!RunModal(*dialog) || !dialog) return false;
-  const std::string chosen = dialog->CurrentPath();
+  const std::string chosen = dialog->HighlightedPath();
   // OK is enabled only on an existing folder, but the folder may have gone since: a confirmed
   // pick that names no folder would send the caller's command into nothing, so it counts as none.
   if (!FolderExists(chosen)) return false;
@@ -96,9 +95,10 @@ bool TBrowseFolderDlg::RunModal(FolderBrowserDialog& dialog) {
   return guard && guard->result() == QDialog::Accepted;
 }
 
-void TBrowseFolderDlg::SelectionChanged(const QModelIndex& current) {
+void TBrowseFolderDlg::SelectionChanged() {
   if (!dialog_) return;
-  selectionPath_ = dialog_->PathOf(current);
+  // The highlighted row, not the current one: after a Ctrl+click nothing is chosen.
+  selectionPath_ = dialog_->HighlightedPath();
   dialog_->OkButton()->setEnabled(FolderExists(selectionPath_));
   if (onSelChanged_) onSelChanged_(*this);
 }

@@ -7,7 +7,6 @@
 #include <string>
 #include <utility>
 
-class QModelIndex;
 class QPushButton;
 class QTreeView;
 
@@ -71,7 +70,7 @@ class TBrowseFolderDlg : public QObject {
   bool Execute();
 
  private:
-  void SelectionChanged(const QModelIndex& current);
+  void SelectionChanged();
   bool RunModal(FolderBrowserDialog& dialog);
 
   TBrowseKind browseKind_ = TBrowseKind::bfFolders;

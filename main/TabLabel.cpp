@@ -3,14 +3,18 @@
 
 #include <algorithm>
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
+
+#include "main/TabLabelAccessible.h"
 
 namespace kelvane {
 
 TabLabel::TabLabel(QWidget* parent, int x, int y, bool rightAligned)
     : QWidget(parent), anchorX_(x), rightAligned_(rightAligned) {
+  TabLabelAccessible::Install();
   move(x, y);
   FitToText();
 }
@@ -20,6 +24,9 @@ void TabLabel::setText(const QString& text) {
   text_ = text;
   FitToText();
   update();
+  // A screen reader reads the label's text as its name: tell it the name changed.
+  QAccessibleEvent changed(this, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 int TabLabel::Flags() const {

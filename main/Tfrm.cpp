@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QIcon>
+#include <QKeySequence>
 #include <QListView>
 #include <QPainter>
 #include <QPointer>
@@ -18,6 +19,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <optional>
 
 #include "FileUti2/PickFolder.h"
@@ -29,11 +31,13 @@
 #include "commands/VerificationRun.h"
 #include "drive/DriveType.h"
 #include "drive/TrayCommands.h"
+#include "main/ButtonKeys.h"
 #include "main/CheckListModel.h"
 #include "main/CheckListView.h"
 #include "main/DisplayText.h"
 #include "main/HelpViewer.h"
 #include "main/MessageBoxes.h"
+#include "main/NavyButtonStyle.h"
 #include "main/PaintBackground.h"
 #include "main/ProjectFileDialogs.h"
 #include "main/TabLabel.h"
@@ -53,7 +57,11 @@ const QColor kAqua(0, 255, 255);
 const QColor kLime(0, 255, 0);
 
 QFont Font(int pixelSize, bool bold) {
-  QFont font("DejaVu Sans");
+  // The layout was drawn in Tahoma. Liberation Sans (Arial's widths) comes within a few per cent
+  // of it at these sizes, and its bold digits are narrower, so that "99999/99999" in Status3
+  // ends before "Origin"; DejaVu Sans is a tenth wider and runs into it.
+  QFont font;
+  font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
   font.setPixelSize(pixelSize);
   font.setBold(bold);
   return font;
@@ -110,12 +118,15 @@ QToolButton* Tfrm::MakeButton(const char* name, QRect place, const char* text, c
   button->setObjectName(name);
   button->setGeometry(place);
   button->setText(text);
-  QFont font = Font(16, true);
-  // Tahoma is narrower than DejaVu Sans: the condensed face keeps "CHECK" whole in 60 pixels.
-  font.setStretch(QFont::Condensed);
-  button->setFont(font);
+  // "CHECK" is 57 pixels wide: whole in its 60.
+  button->setFont(Font(16, true));
   button->setAutoRaise(true);  // flat: the painted background shows through
-  button->setFocusPolicy(Qt::NoFocus);
+  // Reached by Tab and pressed by Space or Return; the style draws a focus frame that shows on
+  // navy, and a pressed panel clearly apart from the hovered one.
+  button->setFocusPolicy(Qt::StrongFocus);
+  button->setStyle(NavyButtonStyle::Instance());
+  PressOnReturn(button);
+  button->setAccessibleName(text);
   QPalette colours = button->palette();
   colours.setColor(QPalette::Active, QPalette::ButtonText, colour);
   colours.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
@@ -161,6 +172,7 @@ void Tfrm::CreateControls() {
 
   CheckList = new CheckListView(this);
   CheckList->setObjectName("CheckList");
+  CheckList->setAccessibleName("Files of the project");
   CheckList->setGeometry(80, 32, 360, 317);
   CheckList->setFont(Font(11, false));
   CheckList->setUniformItemSizes(true);  // 100 000 entries are laid out without measuring each
@@ -183,6 +195,7 @@ void Tfrm::CreateControls() {
 
   meter = new QProgressBar(this);
   meter->setObjectName("meter");
+  meter->setAccessibleName("Progress through the current file");
   meter->setGeometry(80, 352, 360, 10);
   meter->setRange(0, 100);
   meter->setValue(0);
@@ -193,6 +206,7 @@ void Tfrm::CreateControls() {
 
   AutoEject = new QCheckBox("AutoEject", this);
   AutoEject->setObjectName("AutoEject");
+  AutoEject->setStyle(NavyButtonStyle::Instance());  // its focus frame shows on navy
   AutoEject->setGeometry(364, 376, 79, 17);
   AutoEject->setFont(Font(11, true));
   QPalette boxColours = AutoEject->palette();
@@ -203,6 +217,19 @@ void Tfrm::CreateControls() {
   Status2 = MakeLabel("Status2", 80, 403, "Status2", nullptr, kAqua);
   STOP = MakeButton("STOP", {314, 395, 60, 27}, "STOP", kLime);
   QUIT = MakeButton("QUIT", {376, 395, 62, 27}, "QUIT", kLime);
+
+  // The desktop's usual keys; each works only while its button is enabled.
+  AddShortcut(iNew, QKeySequence(Qt::CTRL | Qt::Key_N));
+  AddShortcut(iOpen, QKeySequence(Qt::CTRL | Qt::Key_O));
+  AddShortcut(iSave, QKeySequence(Qt::CTRL | Qt::Key_S));
+  AddShortcut(iCheck, QKeySequence(Qt::Key_F5));
+  AddShortcut(STOP, QKeySequence(Qt::Key_Escape));
+  AddShortcut(QUIT, QKeySequence(Qt::CTRL | Qt::Key_Q));
+  AddShortcut(HelpText, QKeySequence(Qt::Key_F1));
+  // Tab follows the layout: the buttons down the left, the list, the check box, STOP and QUIT.
+  QWidget* const tabOrder[] = {iNew,  iOpen,    iSave,     iCheck,    Reset, Clear, Load,
+                               Eject, HelpText, CheckList, AutoEject, STOP,  QUIT};
+  for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
   Connect(iNew, &Tfrm::iNewClick);
   Connect(iOpen, &Tfrm::iOpenClick);

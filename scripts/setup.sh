@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation
   xvfb xauth xfonts-base imagemagick x11-apps
   rhash strace xterm less
   dpkg-dev file lintian desktop-file-utils appstream x11-utils

@@ -3,7 +3,6 @@
 
 #include <QtCore/qtestsupport_core.h>
 #include <QApplication>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "FileUti2/FolderBrowserDialog.h"
+#include "FileUti2/FolderModel.h"
 #include "FileUti2/PathHelpers.h"
 #include "FileUti2/TBrowseFolderDlg.h"
 #include "support/NamedRows.h"
@@ -29,7 +29,7 @@ enum class Close { Ok, Cancel };
 
 // Makes path the tree's current item, as a click on it would.
 void SelectPath(TBrowseFolderDlg& dlg, const std::string& path) {
-  const QModelIndex index = dlg.DialogWindow()->Model()->index(QString::fromStdString(path));
+  const QModelIndex index = dlg.DialogWindow()->Model()->IndexOf(path);
   ASSERT_TRUE(index.isValid()) << path;
   dlg.Tree()->setCurrentIndex(index);
 }
@@ -267,12 +267,10 @@ TEST_F(BrowseFolderDlgTest, TreeListsFoldersButNoFiles) {
   TBrowseFolderDlg dlg;
   dlg.SetFolderName(tmp / "dist");
   RunDialog(dlg, Close::Cancel, [&](TBrowseFolderDlg& sender) {
-    QFileSystemModel* model = sender.DialogWindow()->Model();
-    const QModelIndex dist = model->index(QString::fromStdString(tmp / "dist"));
-    // The model reads folders on its own thread; the listing of this one arrives in one piece.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(dist) > 0; }, 60000));
+    FolderModel* model = sender.DialogWindow()->Model();
+    const QModelIndex dist = model->IndexOf(tmp / "dist");
     EXPECT_EQ(model->rowCount(dist), 1);  // no readme.txt, no .hidden
-    EXPECT_EQ(model->fileName(model->index(0, 0, dist)), "disk 1");
+    EXPECT_EQ(model->DisplayName(model->index(0, 0, dist)), "disk 1");
   });
 }
 
@@ -282,16 +280,16 @@ TEST_F(BrowseFolderDlgTest, PreselectedFolderStaysInViewWhileListingsArrive) {
   TBrowseFolderDlg dlg;
   dlg.SetFolderName(tmp / "dist/zz/target");
   RunDialog(dlg, Close::Cancel, [&](TBrowseFolderDlg& sender) {
-    QFileSystemModel* model = sender.DialogWindow()->Model();
+    FolderModel* model = sender.DialogWindow()->Model();
     QTreeView* tree = sender.Tree();
-    const QModelIndex dist = model->index(QString::fromStdString(tmp / "dist"));
+    const QModelIndex dist = model->IndexOf(tmp / "dist");
     // The 81 folders listed above zz (80, "disk 1") push the target far below the first screenful.
     const auto inView = [&] {
       return tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()));
     };
-    // Listed and sorted: zz, which the model knew first, has moved to the end.
+    // Listed and sorted: zz, named first, comes last.
     const auto listed = [&] {
-      return model->rowCount(dist) == 82 && model->fileName(model->index(81, 0, dist)) == "zz";
+      return model->rowCount(dist) == 82 && model->DisplayName(model->index(81, 0, dist)) == "zz";
     };
     EXPECT_TRUE(QTest::qWaitFor([&] { return listed() && inView(); }, 60000))
         << "listed " << listed() << ", in view " << inView();

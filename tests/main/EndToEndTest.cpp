@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
@@ -221,6 +222,61 @@ TEST(EndToEnd, NewSaveClearOpenThenCheckADamagedCopy) {
   ASSERT_EQ(user.unexpected, std::vector<std::string>{"folder picker at " + (dir / "copy")});
   EXPECT_EQ(user.boxes.size(), 3u);
 }
+
+// Return in New's picker on a control that does not pick: the dialog closes (Cancel) or goes on
+// (a shortcut, then Cancel), and the project on screen stays as it was.
+struct ReturnCase {
+  const char* name;
+  bool onShortcutFirst;
+};
+class EndToEndReturn : public testing::TestWithParam<ReturnCase> {};
+
+void PressReturn(QWidget* widget) {
+  widget->setFocus();
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(widget, &press);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(widget, &release);
+}
+
+TEST_P(EndToEndReturn, NotOnOkChangesNothing) {
+  TempDir dir;
+  WriteDistribution(dir, "dist");
+  dir.MakeDir("other");
+  Tfrm frm;
+  frm.show();
+  User user;
+  user.folders = {dir / "dist"};
+  Click(frm, "iNew");
+  const std::vector<Row> built = Shown(frm);
+  ASSERT_EQ(built.size(), 5u);
+
+  bool pressed = false;
+  bool closedByReturn = false;
+  user.meanwhile = [&] {
+    auto* picker = qobject_cast<FolderBrowserDialog*>(QApplication::activeModalWidget());
+    if (pressed || !picker || !picker->isVisible()) return;
+    pressed = true;
+    picker->SelectFolder(dir / "other");  // a pick that Return must not confirm
+    if (GetParam().onShortcutFirst) {
+      PressReturn(picker->ShortcutButtons().front());
+      EXPECT_TRUE(picker->isVisible());
+    }
+    PressReturn(picker->CancelButton());
+    closedByReturn = !picker->isVisible();
+  };
+  Click(frm, "iNew");
+  EXPECT_TRUE(pressed);
+  EXPECT_TRUE(closedByReturn);
+  EXPECT_EQ(Shown(frm), built);
+  EXPECT_EQ(LabelText(frm.ChkSrc), dir / "dist/");
+  EXPECT_TRUE(user.unexpected.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EndToEndReturn,
+                         testing::Values(ReturnCase{"Cancel", false},
+                                         ReturnCase{"ShortcutThenCancel", true}),
+                         kelvane::test::RowName());
 
 // QUIT pressed once the run is past some files: the run ends at its next poll, no box follows,
 // and the window is closed but still there for the run to return through.

@@ -1,0 +1,23 @@
+// The main window's tool buttons on the dark navy background: a focus frame that shows there,
+// and a pressed button drawn inverted (the caption's colour as the panel), clearly apart from
+// the dark panel under the mouse.
+#pragma once
+
+#include <QProxyStyle>
+
+namespace kelvane {
+
+class NavyButtonStyle : public QProxyStyle {
+ public:
+  NavyButtonStyle();
+
+  // The one instance the window's buttons share; it lives as long as the application.
+  static NavyButtonStyle* Instance();
+
+  void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                          QPainter* painter, const QWidget* widget = nullptr) const override;
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
+};
+
+}  // namespace kelvane
