@@ -100,6 +100,20 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::string AsLines(std::string_view text) {
+  std::string lines;
+  lines.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      lines += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      lines += text[i];
+    }
+  }
+  return lines;
+}
+
 std::string DisplayUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

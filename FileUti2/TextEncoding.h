@@ -18,6 +18,9 @@ std::string EncodeUtf8(std::u32string_view codes);
 // undefined (81, 8D, 8F, 90, 9D) become the C1 controls of the same number, as Windows does.
 std::string Windows1252ToUtf8(std::string_view bytes);
 
+// The system's line breaks ("\r\n" or a lone "\r") as "\n", for the screen and the terminal.
+std::string AsLines(std::string_view text);
+
 // The text as the window shows it, in UTF-8: every well-formed UTF-8 sequence as it stands,
 // every other byte read as Windows-1252, so a project made on Windows shows "Café" for Caf\xE9.
 std::string DisplayUtf8(std::string_view bytes);

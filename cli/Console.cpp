@@ -1,22 +1,9 @@
-// AsLines and the Console's streams.
+// The Console's streams.
 #include "cli/Console.h"
 
 #include <cstdio>
 
 namespace kelvane::cli {
-
-std::string AsLines(std::string_view text) {
-  std::string lines;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      lines += text[i];
-    }
-  }
-  return lines;
-}
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "FileUti2/TextEncoding.h"
 #include "cli/ProgressLine.h"
 
 namespace kelvane::cli {
 
-// A text of the window's boxes as terminal lines: each "\r" (or "\r\n") a line break.
-std::string AsLines(std::string_view text);
+using kelvane::AsLines;  // a box's text as terminal lines
 
 class Console {
  public:

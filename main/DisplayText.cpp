@@ -8,17 +8,7 @@
 namespace kelvane {
 
 QString DisplayText(const std::string& text) {
-  std::string lines;
-  lines.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      lines += text[i];
-    }
-  }
-  return QString::fromStdString(DisplayUtf8(lines));
+  return QString::fromStdString(DisplayUtf8(AsLines(text)));
 }
 
 QString PathToQString(const std::string& path) {
