@@ -1,4 +1,4 @@
-// The main window: layout, painting, resize rule, the Shell the commands run against, and the
+// The main window: painting, the resize rule, the Shell the commands run against, and the
 // handlers of every control.
 #include "main/Tfrm.h"
 
@@ -6,9 +6,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFrame>
-#include <QIcon>
-#include <QKeySequence>
 #include <QListView>
 #include <QPainter>
 #include <QPointer>
@@ -19,7 +16,6 @@
 #include <QToolButton>
 #include <algorithm>
 #include <exception>
-#include <iterator>
 #include <optional>
 
 #include "FileUti2/PickFolder.h"
@@ -31,13 +27,11 @@
 #include "commands/VerificationRun.h"
 #include "drive/DriveType.h"
 #include "drive/TrayCommands.h"
-#include "main/ButtonKeys.h"
 #include "main/CheckListModel.h"
 #include "main/CheckListView.h"
 #include "main/DisplayText.h"
 #include "main/HelpViewer.h"
 #include "main/MessageBoxes.h"
-#include "main/NavyButtonStyle.h"
 #include "main/PaintBackground.h"
 #include "main/ProjectFileDialogs.h"
 #include "main/TabLabel.h"
@@ -49,25 +43,6 @@ static void InitKelvaneResources() {
 }
 
 namespace kelvane {
-namespace {
-
-const QColor kNavy(0, 0, 128);
-const QColor kYellow(255, 255, 0);
-const QColor kAqua(0, 255, 255);
-const QColor kLime(0, 255, 0);
-
-QFont Font(int pixelSize, bool bold) {
-  // The layout was drawn in Tahoma. Liberation Sans (Arial's widths) comes within a few per cent
-  // of it at these sizes, and its bold digits are narrower, so that "99999/99999" in Status3
-  // ends before "Origin"; DejaVu Sans is a tenth wider and runs into it.
-  QFont font;
-  font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
-  font.setPixelSize(pixelSize);
-  font.setBold(bold);
-  return font;
-}
-
-}  // namespace
 
 Tfrm::Tfrm(QWidget* parent) : QWidget(parent) {
   InitKelvaneResources();
@@ -77,10 +52,8 @@ Tfrm::Tfrm(QWidget* parent) : QWidget(parent) {
   TBrowseFolderDlg::HelpHandler = [window = QPointer<Tfrm>(this)](int) {
     if (window) window->HelpTextClick();
   };
-  QPalette colours = palette();
-  colours.setColor(QPalette::Window, kNavy);
-  setPalette(colours);
-  CreateControls();
+  controls_ = CreateTfrmControls(*this);
+  ConnectControls();
   meterSink_ = std::make_unique<MeterSink>([this] { ViewChanged(); });
   helpStarter_ = [](const QString& program, const QStringList& arguments) {
     // Whether the viewer started is not checked: HELP reports nothing.
@@ -96,153 +69,29 @@ Tfrm::Tfrm(QWidget* parent) : QWidget(parent) {
 Tfrm::~Tfrm() {
   session_.project.SetObserver(nullptr);
   // The list and its model go before the project they show.
-  delete CheckList;
+  delete controls_.CheckList;
 }
 
-TabLabel* Tfrm::MakeLabel(const char* name, int x, int y, const char* text, const char* hint,
-                          const QColor& colour, bool rightAligned) {
-  auto* label = new TabLabel(this, x, y, rightAligned);
-  label->setObjectName(name);
-  label->setFont(Font(11, true));
-  QPalette colours = label->palette();
-  colours.setColor(QPalette::WindowText, colour);
-  label->setPalette(colours);
-  label->setText(text);
-  if (hint) label->setToolTip(hint);
-  return label;
-}
-
-QToolButton* Tfrm::MakeButton(const char* name, QRect place, const char* text, const QColor& colour,
-                              const char* picture) {
-  auto* button = new QToolButton(this);
-  button->setObjectName(name);
-  button->setGeometry(place);
-  button->setText(text);
-  // "CHECK" is 57 pixels wide: whole in its 60.
-  button->setFont(Font(16, true));
-  button->setAutoRaise(true);  // flat: the painted background shows through
-  // Reached by Tab and pressed by Space or Return; the style draws a focus frame that shows on
-  // navy, and a pressed panel clearly apart from the hovered one.
-  button->setFocusPolicy(Qt::StrongFocus);
-  button->setStyle(NavyButtonStyle::Instance());
-  PressOnReturn(button);
-  button->setAccessibleName(text);
-  QPalette colours = button->palette();
-  colours.setColor(QPalette::Active, QPalette::ButtonText, colour);
-  colours.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
-  colours.setColor(QPalette::Disabled, QPalette::ButtonText, colour.darker(250));
-  // The panel a flat button shows under the mouse: dark, so that its lime or yellow caption
-  // stays readable.
-  colours.setColor(QPalette::Button, kNavy.darker(150));
-  button->setPalette(colours);
-  if (picture) {
-    button->setIcon(QIcon(picture));
-    button->setIconSize(QSize(28, 28));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  } else {
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  }
-  return button;
-}
-
-void Tfrm::CreateControls() {
-  Bevel1 = new QFrame(this);
-  Bevel1->setObjectName("Bevel1");
-  Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  Bevel1->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-  const char* kConfigHint = "Current project configuration file";
-  const char* kSourceHint = "Source dir/path of current project";
-  TheLabel3 = MakeLabel("TheLabel3", 80, 4, "Config:", kConfigHint, kYellow);
-  ini = MakeLabel("ini", 128, 4, "configuration file", kConfigHint, kYellow);
-  Status3 = MakeLabel("Status3", 14, 15, "Status3", "Curent file no./Total file", kAqua);
-  TheLabel1 = MakeLabel("TheLabel1", 80, 16, "Origin", kSourceHint, kYellow);
-  ChkSrc = MakeLabel("ChkSrc", 128, 16, "", kSourceHint, kYellow);
-  S17 = MakeLabel("S17", 440, 16, "CRC32:1", "Checksum algorithm/applied", kYellow, true);
-
-  iNew = MakeButton("iNew", {12, 30, 60, 55}, "New", kLime, ":/kelvane/new.png");
-  iOpen = MakeButton("iOpen", {12, 86, 60, 55}, "Open", kLime, ":/kelvane/open.png");
-  iSave = MakeButton("iSave", {12, 142, 60, 55}, "Save", kLime, ":/kelvane/save.png");
-  iCheck = MakeButton("iCheck", {12, 198, 60, 55}, "CHECK", kLime, ":/kelvane/check.png");
-  Reset = MakeButton("Reset", {12, 254, 60, 27}, "Reset", kLime);
-  Clear = MakeButton("Clear", {12, 280, 60, 27}, "Clear", kLime);
-  Load = MakeButton("Load", {12, 308, 60, 27}, "Load", kLime);
-  Eject = MakeButton("Eject", {12, 336, 60, 27}, "Eject", kLime);
-  HelpText = MakeButton("HelpText", {12, 388, 60, 27}, "HELP", kYellow);
-
-  CheckList = new CheckListView(this);
-  CheckList->setObjectName("CheckList");
-  CheckList->setAccessibleName("Files of the project");
-  CheckList->setGeometry(80, 32, 360, 317);
-  CheckList->setFont(Font(11, false));
-  CheckList->setUniformItemSizes(true);  // 100 000 entries are laid out without measuring each
-  CheckList->setSelectionMode(QAbstractItemView::SingleSelection);
-  CheckList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  QPalette listColours = CheckList->palette();
-  listColours.setColor(QPalette::Base, kNavy);
-  listColours.setColor(QPalette::Text, kYellow);
-  // Fusion outlines a check box in a shade of the window colour: navy would hide empty boxes.
-  listColours.setColor(QPalette::Window, QColor(192, 192, 192));
-  CheckList->setPalette(listColours);
+void Tfrm::ConnectControls() {
   listModel_ = new CheckListModel(
-      session_.project, [this](int index) { CheckListTheClickCheck(index); }, CheckList);
-  CheckList->setModel(listModel_);
-  connect(CheckList, &QListView::clicked, this,
+      session_.project, [this](int index) { CheckListTheClickCheck(index); }, controls_.CheckList);
+  controls_.CheckList->setModel(listModel_);
+  connect(controls_.CheckList, &QListView::clicked, this,
           [this](const QModelIndex& index) { CheckListTheClick(index.row()); });
   // The arrow keys, Home, End and the page keys show the entry they move to, as a click does.
-  connect(CheckList, &CheckListView::currentMovedByKey, this,
+  connect(controls_.CheckList, &CheckListView::currentMovedByKey, this,
           [this](const QModelIndex& current) { CheckListTheClick(current.row()); });
-
-  meter = new QProgressBar(this);
-  meter->setObjectName("meter");
-  meter->setAccessibleName("Progress through the current file");
-  meter->setGeometry(80, 352, 360, 10);
-  meter->setRange(0, 100);
-  meter->setValue(0);
-  meter->setTextVisible(false);
-
-  TheLabel2 = MakeLabel("TheLabel2", 12, 365, "Check for: ", nullptr, kYellow);
-  ChkDst = MakeLabel("ChkDst", 81, 365, "", nullptr, kYellow);
-
-  AutoEject = new QCheckBox("AutoEject", this);
-  AutoEject->setObjectName("AutoEject");
-  AutoEject->setStyle(NavyButtonStyle::Instance());  // its focus frame shows on navy
-  AutoEject->setGeometry(364, 376, 79, 17);
-  AutoEject->setFont(Font(11, true));
-  QPalette boxColours = AutoEject->palette();
-  boxColours.setColor(QPalette::WindowText, kYellow);
-  AutoEject->setPalette(boxColours);
-
-  Status1 = MakeLabel("Status1", 80, 393, "Status1", nullptr, kAqua);
-  Status2 = MakeLabel("Status2", 80, 403, "Status2", nullptr, kAqua);
-  STOP = MakeButton("STOP", {314, 395, 60, 27}, "STOP", kLime);
-  QUIT = MakeButton("QUIT", {376, 395, 62, 27}, "QUIT", kLime);
-
-  // The desktop's usual keys; each works only while its button is enabled.
-  AddShortcut(iNew, QKeySequence(Qt::CTRL | Qt::Key_N));
-  AddShortcut(iOpen, QKeySequence(Qt::CTRL | Qt::Key_O));
-  AddShortcut(iSave, QKeySequence(Qt::CTRL | Qt::Key_S));
-  AddShortcut(iCheck, QKeySequence(Qt::Key_F5));
-  AddShortcut(STOP, QKeySequence(Qt::Key_Escape));
-  AddShortcut(QUIT, QKeySequence(Qt::CTRL | Qt::Key_Q));
-  AddShortcut(HelpText, QKeySequence(Qt::Key_F1));
-  // Tab follows the layout: the buttons down the left, the list, the check box, STOP and QUIT.
-  QWidget* const tabOrder[] = {iNew,  iOpen,    iSave,     iCheck,    Reset, Clear, Load,
-                               Eject, HelpText, CheckList, AutoEject, STOP,  QUIT};
-  for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
-
-  Connect(iNew, &Tfrm::iNewClick);
-  Connect(iOpen, &Tfrm::iOpenClick);
-  Connect(iSave, &Tfrm::iSaveClick);
-  Connect(iCheck, &Tfrm::iCheckClick);
-  Connect(Reset, &Tfrm::resetClick);
-  Connect(Clear, &Tfrm::clearClick);
-  Connect(Load, &Tfrm::loadClick);
-  Connect(Eject, &Tfrm::ejectClick);
-  Connect(HelpText, &Tfrm::HelpTextClick);
-  Connect(STOP, &Tfrm::StopClick);
-  Connect(QUIT, &Tfrm::QuitClick);
-  Bevel1->lower();
+  Connect(controls_.iNew, &Tfrm::iNewClick);
+  Connect(controls_.iOpen, &Tfrm::iOpenClick);
+  Connect(controls_.iSave, &Tfrm::iSaveClick);
+  Connect(controls_.iCheck, &Tfrm::iCheckClick);
+  Connect(controls_.Reset, &Tfrm::resetClick);
+  Connect(controls_.Clear, &Tfrm::clearClick);
+  Connect(controls_.Load, &Tfrm::loadClick);
+  Connect(controls_.Eject, &Tfrm::ejectClick);
+  Connect(controls_.HelpText, &Tfrm::HelpTextClick);
+  Connect(controls_.STOP, &Tfrm::StopClick);
+  Connect(controls_.QUIT, &Tfrm::QuitClick);
 }
 
 void Tfrm::Connect(QAbstractButton* button, void (Tfrm::*handler)()) {
@@ -291,9 +140,9 @@ int Tfrm::ListWidthFor(int outerWidth) {
 
 void Tfrm::ApplyResizeRule() {
   const int width = ListWidthFor(frameGeometry().width());
-  CheckList->resize(width, CheckList->height());
-  meter->resize(width, meter->height());
-  Bevel1->setGeometry(rect());
+  controls_.CheckList->resize(width, controls_.CheckList->height());
+  controls_.meter->resize(width, controls_.meter->height());
+  controls_.Bevel1->setGeometry(rect());
 }
 
 void Tfrm::resizeEvent(QResizeEvent* event) {
@@ -313,7 +162,8 @@ void Tfrm::showEvent(QShowEvent* event) {
 }
 
 void Tfrm::closeEvent(QCloseEvent* event) {
-  // However the window is closed, a run on the stack ends at its next poll without more boxes.
+  // However the window is closed (QUIT, the title bar, the desktop), a run on the stack ends at
+  // its next poll without more boxes.
   session_.StopRequested = true;
   session_.Closing = true;
   quitting_ = true;
@@ -325,21 +175,21 @@ void Tfrm::closeEvent(QCloseEvent* event) {
 TabLabel* Tfrm::LabelFor(TLabel label) const {
   switch (label) {
     case TLabel::ini:
-      return ini;
+      return controls_.ini;
     case TLabel::ChkSrc:
-      return ChkSrc;
+      return controls_.ChkSrc;
     case TLabel::ChkDst:
-      return ChkDst;
+      return controls_.ChkDst;
     case TLabel::S17:
-      return S17;
+      return controls_.S17;
     case TLabel::Status1:
-      return Status1;
+      return controls_.Status1;
     case TLabel::Status2:
-      return Status2;
+      return controls_.Status2;
     case TLabel::Status3:
       break;
   }
-  return Status3;
+  return controls_.Status3;
 }
 
 // Rows come and go at once, as the list's model must follow the project's count; check marks
@@ -389,6 +239,7 @@ void Tfrm::ShowModel(bool paintNow) {
     changed += widget->geometry();
   }
   // A position above the range shows a full bar rather than being ignored.
+  QProgressBar* meter = controls_.meter;
   const int position = std::clamp(meterSink_->Position(), meter->minimum(), meter->maximum());
   if (meter->value() != position) {
     // The bar would repaint itself at once; it is painted below with everything else.
@@ -400,15 +251,15 @@ void Tfrm::ShowModel(bool paintNow) {
   if (changedLast_ >= 0) {
     // Only the rows in sight are announced: the view reads every other row from the project
     // when it comes into sight, and a long range costs the view time in proportion to its length.
-    const QRect sight = CheckList->viewport()->rect();
-    const QModelIndex top = CheckList->indexAt(sight.topLeft());
-    const QModelIndex bottom = CheckList->indexAt(sight.bottomLeft());
+    const QRect sight = controls_.CheckList->viewport()->rect();
+    const QModelIndex top = controls_.CheckList->indexAt(sight.topLeft());
+    const QModelIndex bottom = controls_.CheckList->indexAt(sight.bottomLeft());
     const int first = std::max(changedFirst_, top.isValid() ? top.row() : 0);
     const int last = std::min(changedLast_, bottom.isValid() ? bottom.row() : changedLast_);
     changedLast_ = -1;
     if (first <= last) {
       listModel_->StatesChanged(first, last);
-      changed += CheckList->geometry();
+      changed += controls_.CheckList->geometry();
     }
   }
   // One paint of everything that changed; no events are handled.
@@ -455,20 +306,21 @@ bool Tfrm::IsCdromDrive(const std::string& path) {
 
 void Tfrm::ClickEject() {
   // After QUIT the program is ending: a run that stopped there must not open the tray as well.
-  if (!quitting_) Eject->click();
+  if (!quitting_) controls_.Eject->click();
 }
 void Tfrm::ClickCheck() {
-  iCheck->click();
+  controls_.iCheck->click();
 }
 bool Tfrm::AutoEjectTicked() {
-  return AutoEject->isChecked();
+  return controls_.AutoEject->isChecked();
 }
 void Tfrm::SetAutoEject(bool ticked) {
-  AutoEject->setChecked(ticked);
+  controls_.AutoEject->setChecked(ticked);
 }
 
 void Tfrm::SetButtonsEnabled(bool enabled) {
-  for (QToolButton* button : {iNew, iOpen, iSave, iCheck, Reset, Clear})
+  for (QToolButton* button : {controls_.iNew, controls_.iOpen, controls_.iSave, controls_.iCheck,
+                              controls_.Reset, controls_.Clear})
     button->setEnabled(enabled);
   // The runs disable the buttons for as long as they go: the screen follows the clock meanwhile,
   // and shows the run's last values when it ends.
@@ -540,9 +392,6 @@ void Tfrm::HelpTextClick() {
 }
 
 void Tfrm::QuitClick() {
-  session_.StopRequested = true;
-  session_.Closing = true;
-  quitting_ = true;
   // Only closed, never deleted here: a run further up the stack still returns through this
   // window; the application quits once control is back in its main loop.
   close();

@@ -14,14 +14,10 @@
 #include "main/FramePacer.h"
 #include "main/HelpViewer.h"
 #include "main/MeterSink.h"
+#include "main/TfrmLayout.h"
 #include "main/UdisksTray.h"
 
 class QAbstractButton;
-class QCheckBox;
-class QFrame;
-class QListView;
-class QProgressBar;
-class QToolButton;
 
 namespace kelvane {
 
@@ -75,33 +71,6 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   void StateChanged(int index) override;
   void LabelChanged(TLabel label) override;
 
-  // --- controls (named as in the layout) ---
-  QFrame* Bevel1;
-  TabLabel* TheLabel3;
-  TabLabel* ini;
-  TabLabel* Status3;
-  TabLabel* TheLabel1;
-  TabLabel* ChkSrc;
-  TabLabel* S17;
-  QToolButton* iNew;
-  QToolButton* iOpen;
-  QToolButton* iSave;
-  QToolButton* iCheck;
-  QToolButton* Reset;
-  QToolButton* Clear;
-  QToolButton* Load;
-  QToolButton* Eject;
-  QToolButton* HelpText;
-  CheckListView* CheckList;
-  QProgressBar* meter;
-  TabLabel* TheLabel2;
-  TabLabel* ChkDst;
-  QCheckBox* AutoEject;
-  TabLabel* Status1;
-  TabLabel* Status2;
-  QToolButton* STOP;
-  QToolButton* QUIT;
-
  public slots:
   // The tray's notification (1 successful, 2 superseded, 4 aborted, 8 failure).
   void MciNotify(int wParam);
@@ -113,11 +82,7 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void CreateControls();
-  TabLabel* MakeLabel(const char* name, int x, int y, const char* text, const char* hint,
-                      const QColor& colour, bool rightAligned = false);
-  QToolButton* MakeButton(const char* name, QRect place, const char* text, const QColor& colour,
-                          const char* picture = nullptr);
+  void ConnectControls();
   void Connect(QAbstractButton* button, void (Tfrm::*handler)());
   TabLabel* LabelFor(TLabel label) const;
   void ApplyResizeRule();
@@ -143,6 +108,7 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   void CheckListTheClick(int index);
   void CheckListTheClickCheck(int index);
 
+  TfrmControls controls_;  // found by tests and tools by their object names
   Session session_;
   std::unique_ptr<MeterSink> meterSink_;
   CheckListModel* listModel_ = nullptr;

@@ -13,13 +13,13 @@
 #include "support/FakeUdisks2.h"
 #include "support/SummaryText.h"
 #include "support/TempDir.h"
-#include "tests/main/BoxWatcher.h"
-#include "tests/main/PickingWindow.h"
+#include "support/User.h"
+#include "support/PickingWindow.h"
 
 namespace kelvane {
 namespace {
 
-using test::BoxWatcher;
+using test::User;
 using test::FakeDisc;
 using test::FakeUdisks2;
 using test::PickingWindow;
@@ -41,7 +41,7 @@ struct Distribution {
       dir.Write("source/f" + std::to_string(10 + i), std::string(200000, static_cast<char>('a' + i)));
     frm.folder = dir / "source";
     frm.show();
-    BoxWatcher quiet;
+    User quiet(QMessageBox::Ok);
     frm.findChild<QAbstractButton*>("iNew")->click();
   }
   void Check(const std::string& copy) {
@@ -61,12 +61,12 @@ TEST(DiscEndToEnd, AScratchedFileIsAskedAboutAndCountedTheOthersAreValid) {
   SKIP_WITHOUT(FakeDisc);
   Distribution dist(3);
   FakeDisc disc(dist.dir / "source", {.scratches = {{"f11", 150000}}});
-  BoxWatcher watcher(QMessageBox::Yes);
+  User watcher(QMessageBox::Yes);
   dist.Check(disc.MountPoint());
-  ASSERT_EQ(watcher.boxes().size(), 2u);
-  EXPECT_EQ(watcher.boxes()[0].caption, "Error while Getting CRC-32");
-  EXPECT_EQ(watcher.boxes()[0].text, "File: " + disc / "f11" + "\nDo you want to continue?");
-  EXPECT_EQ(watcher.boxes()[1].text, Summary(1, 3, 3));
+  ASSERT_EQ(watcher.boxes.size(), 2u);
+  EXPECT_EQ(watcher.boxes[0].caption, "Error while Getting CRC-32");
+  EXPECT_EQ(watcher.boxes[0].text, "File: " + disc / "f11" + "\nDo you want to continue?");
+  EXPECT_EQ(watcher.boxes[1].text, Summary(1, 3, 3));
   EXPECT_EQ(dist.States(), (std::vector<S>{S::cbChecked, S::cbGrayed, S::cbChecked}));
 }
 
@@ -75,11 +75,11 @@ TEST(DiscEndToEnd, ADiscPulledOutFailsEveryRemainingEntryWithoutHanging) {
   Distribution dist(5);
   // Out in the middle of the third file.
   FakeDisc disc(dist.dir / "source", {.pullAfterBytes = 2 * 200000 + 100000});
-  BoxWatcher watcher(QMessageBox::Yes);
+  User watcher(QMessageBox::Yes);
   dist.Check(disc.MountPoint());
-  ASSERT_EQ(watcher.boxes().size(), 4u);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(watcher.boxes()[i].caption, "Error while Getting CRC-32");
-  EXPECT_EQ(watcher.boxes()[3].text, Summary(3, 5, 5));
+  ASSERT_EQ(watcher.boxes.size(), 4u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(watcher.boxes[i].caption, "Error while Getting CRC-32");
+  EXPECT_EQ(watcher.boxes[3].text, Summary(3, 5, 5));
   EXPECT_EQ(dist.States(),
             (std::vector<S>{S::cbChecked, S::cbChecked, S::cbGrayed, S::cbGrayed, S::cbGrayed}));
 }
@@ -95,7 +95,7 @@ TEST(DiscEndToEnd, SlowReadsMoveTheMeterDuringAFileAndStopEndsTheRun) {
   frm.folder = dir / "source";
   frm.show();
   {
-    BoxWatcher quiet;
+    User quiet(QMessageBox::Ok);
     frm.findChild<QAbstractButton*>("iNew")->click();
   }
   FakeDisc disc(dir / "source", {.slowMs = 10});
@@ -108,13 +108,13 @@ TEST(DiscEndToEnd, SlowReadsMoveTheMeterDuringAFileAndStopEndsTheRun) {
       // The user presses STOP; the click waits until the run handles events.
       QMetaObject::invokeMethod(frm.findChild<QAbstractButton*>("STOP"), "click", Qt::QueuedConnection);
   });
-  BoxWatcher watcher;
+  User watcher(QMessageBox::Ok);
   frm.folder = disc.MountPoint();
   frm.findChild<QAbstractButton*>("iCheck")->click();
   EXPECT_GE(shown.size(), 3u) << "the meter stood still while the file was read";
-  ASSERT_EQ(watcher.boxes().size(), 1u);
+  ASSERT_EQ(watcher.boxes.size(), 1u);
   // "big" was read but stopped before its comparison: not counted; "small" never reached.
-  EXPECT_EQ(watcher.boxes()[0].text, Summary(0, 0, 2));
+  EXPECT_EQ(watcher.boxes[0].text, Summary(0, 0, 2));
   EXPECT_EQ(frm.session().project.State(1), S::cbUnchecked);
 }
 
@@ -137,16 +137,16 @@ TEST_P(DiscAutoEject, UnmountsThenEjectsTheDriveOrShowsItsError) {
   dist.frm.session().ProcRoot = dist.dir / "proc";
   dist.frm.SetTrayBus(QString::fromStdString(udisks.Address()));
   dist.frm.findChild<QCheckBox*>("AutoEject")->setChecked(true);
-  BoxWatcher watcher;
+  User watcher(QMessageBox::Ok);
   dist.Check(disc.MountPoint());
   EXPECT_TRUE(dist.frm.findChild<QCheckBox*>("AutoEject")->isChecked());  // an optical drive
   EXPECT_EQ(udisks.Calls(), (std::vector<std::string>{
                                 "Unmount /org/freedesktop/UDisks2/block_devices/sr1",
                                 "Eject /org/freedesktop/UDisks2/drives/Fake_DVD"}));
-  ASSERT_EQ(watcher.boxes().size(), fails ? 2u : 1u);
-  EXPECT_EQ(watcher.boxes()[0].text, Summary(0, 2, 2));
+  ASSERT_EQ(watcher.boxes.size(), fails ? 2u : 1u);
+  EXPECT_EQ(watcher.boxes[0].text, Summary(0, 2, 2));
   if (fails) {
-    EXPECT_EQ(watcher.boxes()[1].text,
+    EXPECT_EQ(watcher.boxes[1].text,
               "Error no: 0000DB05\norg.freedesktop.UDisks2.Error.Failed: Error ejecting");
   }
 }

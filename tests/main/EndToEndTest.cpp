@@ -28,87 +28,22 @@
 #include "main/Tfrm.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
+#include "support/User.h"
+#include "support/Controls.h"
 
 namespace kelvane {
 namespace {
 
+using test::Button;
+using test::List;
+using test::Meter;
+using test::LabelText;
+using test::AutoEjectBox;
+
 using kelvane::test::PrintTo;
 
 using test::TempDir;
-
-// Answers whatever modal window comes up: the folder picker with the next folder, a file dialog
-// with the next file name, a message box with the next answer (Yes or OK when none is queued).
-// Everything seen is recorded, so that a box that should not have come shows up in the test.
-class User {
- public:
-  struct Box {
-    std::string caption;
-    std::string text;
-  };
-
-  // intervalMs 0: a look at every turn of the event loop, the run's pumps included.
-  explicit User(int intervalMs = 5) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
-    timer_.start(intervalMs);
-  }
-
-  std::deque<std::string> folders;
-  std::deque<std::string> fileNames;
-  std::deque<QMessageBox::StandardButton> answers;
-  std::vector<Box> boxes;
-  std::vector<std::string> unexpected;
-  // Runs at every look, modal window or not (a user's hand on a button during a run).
-  std::function<void()> meanwhile;
-
- private:
-  void Look() {
-    if (meanwhile) meanwhile();
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) return;
-    if (auto* picker = qobject_cast<FolderBrowserDialog*>(modal)) return Pick(*picker);
-    if (auto* files = qobject_cast<QFileDialog*>(modal)) return Name(*files);
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) return Answer(*box);
-  }
-
-  void Pick(FolderBrowserDialog& picker) {
-    if (folders.empty()) {
-      unexpected.push_back("folder picker at " + picker.CurrentPath());
-      picker.reject();
-      return;
-    }
-    picker.SelectFolder(folders.front());
-    // OK comes on once the tree has the folder as its current item.
-    if (!picker.OkButton()->isEnabled()) return;
-    folders.pop_front();
-    picker.OkButton()->click();
-  }
-
-  void Name(QFileDialog& dialog) {
-    if (fileNames.empty()) {
-      unexpected.push_back("file dialog");
-      dialog.reject();
-      return;
-    }
-    dialog.findChild<QLineEdit*>("fileNameEdit")
-        ->setText(QString::fromStdString(fileNames.front()));
-    fileNames.pop_front();
-    static_cast<QDialog&>(dialog).accept();
-  }
-
-  void Answer(QMessageBox& box) {
-    boxes.push_back({box.windowTitle().toStdString(), box.text().toStdString()});
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
-    if (!answers.empty()) {
-      answer = answers.front();
-      answers.pop_front();
-    } else if (box.button(QMessageBox::Yes)) {
-      answer = QMessageBox::Yes;
-    }
-    box.button(answer)->click();
-  }
-
-  QTimer timer_;
-};
+using test::User;
 
 void Click(Tfrm& frm, const char* name) {
   auto* button = frm.findChild<QAbstractButton*>(name);
@@ -129,17 +64,13 @@ void PrintTo(const Row& row, std::ostream* os) {
 
 std::vector<Row> Shown(Tfrm& frm) {
   std::vector<Row> rows;
-  QAbstractItemModel* model = frm.CheckList->model();
+  QAbstractItemModel* model = List(frm).model();
   for (int i = 0; i < model->rowCount(); ++i) {
     const QModelIndex index = model->index(i, 0);
     rows.push_back({model->data(index, Qt::DisplayRole).toString().toStdString(),
                     Qt::CheckState(model->data(index, Qt::CheckStateRole).toInt())});
   }
   return rows;
-}
-
-std::string LabelText(TabLabel* label) {
-  return label->text().toStdString();
 }
 
 // The distribution: five files in three folders.
@@ -168,10 +99,10 @@ TEST(EndToEnd, NewSaveClearOpenThenCheckADamagedCopy) {
                                   {"readme.txt", Qt::Checked},
                                   {"setup.exe", Qt::Checked}};
   EXPECT_EQ(Shown(frm), built);
-  EXPECT_EQ(LabelText(frm.ChkSrc), dir / "dist/");
-  EXPECT_EQ(LabelText(frm.Status3), "5/5");
-  EXPECT_EQ(frm.meter->value(), 100);
-  EXPECT_TRUE(frm.iCheck->isEnabled());
+  EXPECT_EQ(LabelText(frm, "ChkSrc").toStdString(), dir / "dist/");
+  EXPECT_EQ(LabelText(frm, "Status3").toStdString(), "5/5");
+  EXPECT_EQ(Meter(frm).value(), 100);
+  EXPECT_TRUE(Button(frm, "iCheck").isEnabled());
   EXPECT_TRUE(user.boxes.empty());
 
   // Save, Clear, Open: the same project comes back.
@@ -184,7 +115,7 @@ TEST(EndToEnd, NewSaveClearOpenThenCheckADamagedCopy) {
   user.fileNames = {saved};
   Click(frm, "iOpen");
   EXPECT_EQ(Shown(frm), built);
-  EXPECT_EQ(LabelText(frm.ini), saved);
+  EXPECT_EQ(LabelText(frm, "ini").toStdString(), saved);
   EXPECT_TRUE(user.boxes.empty());
 
   // A copy in which b.cab changed and c.cab is missing; AutoEject ticked, but a folder on a disk
@@ -192,11 +123,11 @@ TEST(EndToEnd, NewSaveClearOpenThenCheckADamagedCopy) {
   WriteDistribution(dir, "copy");
   dir.Write("copy/data/b.cab", std::string(200000, 'B'));
   std::filesystem::remove(dir / "copy/data/disk 2/c.cab");
-  frm.AutoEject->setChecked(true);
+  AutoEjectBox(frm).setChecked(true);
   user.folders = {dir / "copy"};
   Click(frm, "iCheck");
 
-  EXPECT_FALSE(frm.AutoEject->isChecked());
+  EXPECT_FALSE(AutoEjectBox(frm).isChecked());
   EXPECT_EQ(Shown(frm), (std::vector<Row>{{"data\\disk 2\\c.cab", Qt::PartiallyChecked},
                                           {"data\\a.cab", Qt::Checked},
                                           {"data\\b.cab", Qt::PartiallyChecked},
@@ -212,9 +143,9 @@ TEST(EndToEnd, NewSaveClearOpenThenCheckADamagedCopy) {
   EXPECT_EQ(user.boxes[2].text,
             "Error(s) found\t: 2\nCheksum valid\t: 3\n-------------------------\n"
             "Checked \t: 5\nSkipped \t: 0\n-------------------------\nTotal file(s)\t: 5");
-  EXPECT_EQ(LabelText(frm.ChkDst), dir / "copy/");
-  EXPECT_EQ(LabelText(frm.Status1), "CRC-32bit :\t340BC6D9H -OK");
-  EXPECT_TRUE(frm.iNew->isEnabled());
+  EXPECT_EQ(LabelText(frm, "ChkDst").toStdString(), dir / "copy/");
+  EXPECT_EQ(LabelText(frm, "Status1").toStdString(), "CRC-32bit :\t340BC6D9H -OK");
+  EXPECT_TRUE(Button(frm, "iNew").isEnabled());
 
   // The next CHECK opens the pick at the copy again; cancelling it changes nothing.
   user.folders.clear();
@@ -269,7 +200,7 @@ TEST_P(EndToEndReturn, NotOnOkChangesNothing) {
   EXPECT_TRUE(pressed);
   EXPECT_TRUE(closedByReturn);
   EXPECT_EQ(Shown(frm), built);
-  EXPECT_EQ(LabelText(frm.ChkSrc), dir / "dist/");
+  EXPECT_EQ(LabelText(frm, "ChkSrc").toStdString(), dir / "dist/");
   EXPECT_TRUE(user.unexpected.empty());
 }
 
@@ -292,7 +223,7 @@ TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
     dir.Write("dist/f" + std::to_string(100 + i), std::string(5000, 'x'));
   QPointer<Tfrm> frm = new Tfrm;
   frm->show();
-  User user(0);
+  User user(QMessageBox::NoButton, 0);
   Project& project = frm->session().project;
   const bool duringNew = std::string(GetParam().button) == "iNew";
   if (!duringNew) {
@@ -310,15 +241,15 @@ TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
   int finishedAtQuit = -1;
   user.meanwhile = [&] {
     // Two files into the run, the user presses QUIT.
-    if (quitPressed || !frm || frm->iNew->isEnabled() || finished() < 2) return;
+    if (quitPressed || !frm || Button(*frm, "iNew").isEnabled() || finished() < 2) return;
     quitPressed = true;
     finishedAtQuit = finished();
     // With AutoEject ticked a finished CHECK would open the tray; after QUIT it must not.
-    frm->AutoEject->setChecked(true);
-    frm->QUIT->click();
+    AutoEjectBox(*frm).setChecked(true);
+    Button(*frm, "QUIT").click();
   };
   int ejects = 0;
-  QObject::connect(frm->Eject, &QAbstractButton::clicked, [&ejects] { ++ejects; });
+  QObject::connect(&Button(*frm, "Eject"), &QAbstractButton::clicked, [&ejects] { ++ejects; });
   user.folders = {dir / "dist"};
   Click(*frm, GetParam().button);
 
@@ -334,7 +265,7 @@ TEST_P(EndToEndQuit, EndsTheRunWithoutAnotherBox) {
   if (duringNew) {
     EXPECT_EQ(project.Count(), project.ValueCount());
   }
-  EXPECT_TRUE(frm->iNew->isEnabled());
+  EXPECT_TRUE(Button(*frm, "iNew").isEnabled());
   user.meanwhile = nullptr;
   delete frm.data();
 }

@@ -18,14 +18,18 @@
 #include "main/Tfrm.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
-#include "tests/main/BoxWatcher.h"
+#include "support/User.h"
+#include "support/Controls.h"
 
 namespace kelvane {
 namespace {
 
+using test::List;
+using test::LabelText;
+
 using kelvane::test::PrintTo;
 
-using test::BoxWatcher;
+using test::User;
 
 // An object whose event handler fails, for the application's last line of defence.
 class FailingObject : public QObject {
@@ -48,11 +52,11 @@ TEST(TfrmErrors, AFailingButtonHandlerShowsTheErrorBoxAndTheWindowStays) {
   Project& project = frm.session().project;
   // Reset refuses a list whose counts differ: a real handler raising a real error.
   project.AppendEntry("A.TXT", TCheckState::cbGrayed);
-  BoxWatcher watcher;
+  User watcher(QMessageBox::Ok);
   ClickButton(frm, "Reset");
-  ASSERT_EQ(watcher.boxes().size(), 1u);
-  EXPECT_EQ(watcher.boxes()[0].caption, "Kelvane");
-  EXPECT_EQ(watcher.boxes()[0].text,
+  ASSERT_EQ(watcher.boxes.size(), 1u);
+  EXPECT_EQ(watcher.boxes[0].caption, "Kelvane");
+  EXPECT_EQ(watcher.boxes[0].text,
             "ListFile invalid.\n\nChkList item count\t :1\nValues item count\t :0\n\n"
             "Create new list first, please");
   EXPECT_TRUE(frm.isVisible());
@@ -60,47 +64,47 @@ TEST(TfrmErrors, AFailingButtonHandlerShowsTheErrorBoxAndTheWindowStays) {
   // The window goes on: the next command works.
   ClickButton(frm, "Clear");
   EXPECT_EQ(project.Count(), 0);
-  EXPECT_EQ(watcher.boxes().size(), 1u);
+  EXPECT_EQ(watcher.boxes.size(), 1u);
 }
 
 TEST(TfrmErrors, AnExceptionLeavingAnyEventIsShownByTheApplication) {
   FailingObject failing;
-  BoxWatcher watcher;
+  User watcher(QMessageBox::Ok);
   QEvent event(QEvent::User);
   EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
-  ASSERT_EQ(watcher.boxes().size(), 1u);
-  EXPECT_EQ(watcher.boxes()[0].caption, "Kelvane");
-  EXPECT_EQ(watcher.boxes()[0].text, "Invalid Config File");
+  ASSERT_EQ(watcher.boxes.size(), 1u);
+  EXPECT_EQ(watcher.boxes[0].caption, "Kelvane");
+  EXPECT_EQ(watcher.boxes[0].text, "Invalid Config File");
 }
 
 TEST(TfrmErrors, RunCommandShowsLineBreaksOfTheMessage) {
   Tfrm frm;
-  BoxWatcher watcher;
+  User watcher(QMessageBox::Ok);
   frm.RunCommand([] { throw std::runtime_error("Error while getting CRC32\rFile: /x/A.TXT"); });
-  ASSERT_EQ(watcher.boxes().size(), 1u);
-  EXPECT_EQ(watcher.boxes()[0].text, "Error while getting CRC32\nFile: /x/A.TXT");
+  ASSERT_EQ(watcher.boxes.size(), 1u);
+  EXPECT_EQ(watcher.boxes[0].text, "Error while getting CRC32\nFile: /x/A.TXT");
 }
 
 TEST(TfrmBoxes, NoticeAndQuestionBoxesHaveTheirButtonsCaptionsAndDefaults) {
   Tfrm frm;
   frm.show();
   {
-    BoxWatcher watcher(QMessageBox::Ok);
+    User watcher(QMessageBox::Ok);
     frm.ShowMessage("Error(s) found\t: 0\rCheksum valid\t: 3");
-    ASSERT_EQ(watcher.boxes().size(), 1u);
-    const BoxWatcher::Seen& box = watcher.boxes()[0];
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    const User::Box& box = watcher.boxes[0];
     EXPECT_EQ(box.caption, "Kelvane");
     EXPECT_EQ(box.text, "Error(s) found\t: 0\nCheksum valid\t: 3");  // tabs kept
     EXPECT_EQ(box.buttons, QMessageBox::Ok);
     EXPECT_EQ(box.icon, QMessageBox::NoIcon);
   }
   for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
-    BoxWatcher watcher(answer);
+    User watcher(answer);
     const bool yes =
         frm.AskYesNo("File: /x/A.TXT\r\nDo you want to continue?", "Error while Getting CRC-32");
     EXPECT_EQ(yes, answer == QMessageBox::Yes);
-    ASSERT_EQ(watcher.boxes().size(), 1u);
-    const BoxWatcher::Seen& box = watcher.boxes()[0];
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    const User::Box& box = watcher.boxes[0];
     EXPECT_EQ(box.caption, "Error while Getting CRC-32");
     EXPECT_EQ(box.text, "File: /x/A.TXT\nDo you want to continue?");
     EXPECT_EQ(box.buttons, QMessageBox::Yes | QMessageBox::No);
@@ -112,7 +116,7 @@ TEST(TfrmBoxes, NoticeAndQuestionBoxesHaveTheirButtonsCaptionsAndDefaults) {
 }
 
 QModelIndex Row(Tfrm& frm, int row) {
-  return frm.CheckList->model()->index(row, 0);
+  return List(frm).model()->index(row, 0);
 }
 
 Qt::CheckState CheckOf(Tfrm& frm, int row) {
@@ -122,7 +126,7 @@ Qt::CheckState CheckOf(Tfrm& frm, int row) {
 TEST(TfrmCheckList, TheViewFollowsTheProject) {
   Tfrm frm;
   Project& project = frm.session().project;
-  QAbstractItemModel* model = frm.CheckList->model();
+  QAbstractItemModel* model = List(frm).model();
 
   project.AppendEntry("DATA\\DISK1\\README.TXT", TCheckState::cbChecked);
   project.AppendEntries({"B.TXT", "C.TXT"});
@@ -150,13 +154,13 @@ TEST(TfrmCheckList, TheViewFollowsTheProject) {
 TEST(TfrmCheckList, AHundredThousandEntriesArriveInOneNotification) {
   Tfrm frm;
   int inserts = 0;
-  QObject::connect(frm.CheckList->model(), &QAbstractItemModel::rowsInserted,
+  QObject::connect(List(frm).model(), &QAbstractItemModel::rowsInserted,
                    [&inserts] { ++inserts; });
   std::vector<std::string> names(100000, "F.TXT");
   frm.session().project.AppendEntries(std::move(names));
   EXPECT_EQ(inserts, 1);
-  EXPECT_EQ(frm.CheckList->model()->rowCount(), 100000);
-  EXPECT_TRUE(frm.CheckList->uniformItemSizes());
+  EXPECT_EQ(List(frm).model()->rowCount(), 100000);
+  EXPECT_TRUE(List(frm).uniformItemSizes());
 }
 
 class TfrmListInput : public ::testing::Test {
@@ -174,35 +178,35 @@ class TfrmListInput : public ::testing::Test {
 };
 
 TEST_F(TfrmListInput, SpaceOnAnEntryTogglesItsBoxAndTheFlagFollows) {
-  frm.CheckList->setCurrentIndex(Row(frm, 2));
-  QTest::keyClick(frm.CheckList, Qt::Key_Space);
+  List(frm).setCurrentIndex(Row(frm, 2));
+  QTest::keyClick(&List(frm), Qt::Key_Space);
   Project& project = frm.session().project;
   EXPECT_EQ(project.State(2), TCheckState::cbUnchecked);
   EXPECT_EQ(project.Value(2), "0A1B2C3D000000000");
   EXPECT_EQ(project.Text(TLabel::S17), "0");
-  EXPECT_EQ(frm.S17->text(), "0");
+  EXPECT_EQ(LabelText(frm, "S17"), "0");
   EXPECT_EQ(project.Value(1), "0A1B2C3D000000001");  // the others keep their flags
 
-  QTest::keyClick(frm.CheckList, Qt::Key_Space);
+  QTest::keyClick(&List(frm), Qt::Key_Space);
   EXPECT_EQ(project.State(2), TCheckState::cbChecked);
   EXPECT_EQ(project.Value(2), "0A1B2C3D000000001");
-  EXPECT_EQ(frm.S17->text(), "1");
+  EXPECT_EQ(LabelText(frm, "S17"), "1");
 }
 
 // The keys that move the current entry show its values, as a click does.
 TEST_F(TfrmListInput, MovingWithTheKeysShowsTheEntrysValues) {
   Project& project = frm.session().project;
   project.SetFlag(1, TCheckState::cbUnchecked);
-  frm.CheckList->setFocus();
-  frm.CheckList->setCurrentIndex(Row(frm, 0));
+  List(frm).setFocus();
+  List(frm).setCurrentIndex(Row(frm, 0));
   const std::pair<Qt::Key, const char*> moves[] = {
       {Qt::Key_Down, "2/3"}, {Qt::Key_End, "3/3"},      {Qt::Key_Up, "2/3"},
       {Qt::Key_Home, "1/3"}, {Qt::Key_PageDown, "3/3"}, {Qt::Key_PageUp, "1/3"}};
   for (const auto& [key, status3] : moves) {
-    QTest::keyClick(frm.CheckList, key);
-    EXPECT_EQ(frm.Status3->text(), status3) << key;
-    EXPECT_EQ(frm.Status1->text(), "CRC-32bit :\t0A1B2C3DH") << key;
-    EXPECT_EQ(frm.S17->text(), std::string(status3) == "2/3" ? "0" : "1") << key;
+    QTest::keyClick(&List(frm), key);
+    EXPECT_EQ(LabelText(frm, "Status3"), status3) << key;
+    EXPECT_EQ(LabelText(frm, "Status1"), "CRC-32bit :\t0A1B2C3DH") << key;
+    EXPECT_EQ(LabelText(frm, "S17"), std::string(status3) == "2/3" ? "0" : "1") << key;
   }
 }
 
@@ -210,11 +214,11 @@ TEST_F(TfrmListInput, MovingWithTheKeysShowsTheEntrysValues) {
 // entry that has no value entry brings no error either.
 TEST_F(TfrmListInput, TakingTheFocusShowsNothing) {
   frm.session().project.Replace({"NOVALUE.TXT"}, {});
-  BoxWatcher watcher;
-  frm.CheckList->setFocus(Qt::TabFocusReason);
+  User watcher(QMessageBox::Ok);
+  List(frm).setFocus(Qt::TabFocusReason);
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  EXPECT_TRUE(watcher.boxes().empty());
-  EXPECT_EQ(frm.Status3->text(), "Status3");
+  EXPECT_TRUE(watcher.boxes.empty());
+  EXPECT_EQ(LabelText(frm, "Status3"), "Status3");
 }
 
 TEST(TfrmCheckList, ANameThatIsNotUtf8ShowsAsWindows1252) {
@@ -222,33 +226,33 @@ TEST(TfrmCheckList, ANameThatIsNotUtf8ShowsAsWindows1252) {
   frm.session().project.AppendEntry("Musik\\Caf\xE9.txt");
   frm.session().project.SetText(TLabel::ChkSrc, "D:\\M\xDCSIK\\");
   EXPECT_EQ(Row(frm, 0).data().toString(), QString::fromUtf8("Musik\\Caf\u00E9.txt"));
-  EXPECT_EQ(frm.ChkSrc->text(), QString::fromUtf8("D:\\M\u00DCSIK\\"));
+  EXPECT_EQ(LabelText(frm, "ChkSrc"), QString::fromUtf8("D:\\M\u00DCSIK\\"));
   EXPECT_EQ(frm.session().project.Entry(0), "Musik\\Caf\xE9.txt");  // the bytes stay
 }
 
 TEST_F(TfrmListInput, ClickingAnEntryShowsItsStoredValues) {
-  const QRect item = frm.CheckList->visualRect(Row(frm, 1));
-  QTest::mouseClick(frm.CheckList->viewport(), Qt::LeftButton, {}, item.center());
-  EXPECT_EQ(frm.Status1->text(), "CRC-32bit :\t0A1B2C3DH");
-  EXPECT_EQ(frm.Status2->text(), "ChekSum19 :\t00000000H");
-  EXPECT_EQ(frm.Status3->text(), "2/3");
-  EXPECT_EQ(frm.S17->text(), "1");
+  const QRect item = List(frm).visualRect(Row(frm, 1));
+  QTest::mouseClick(List(frm).viewport(), Qt::LeftButton, {}, item.center());
+  EXPECT_EQ(LabelText(frm, "Status1"), "CRC-32bit :\t0A1B2C3DH");
+  EXPECT_EQ(LabelText(frm, "Status2"), "ChekSum19 :\t00000000H");
+  EXPECT_EQ(LabelText(frm, "Status3"), "2/3");
+  EXPECT_EQ(LabelText(frm, "S17"), "1");
   EXPECT_EQ(frm.session().project.State(1), TCheckState::cbChecked);  // text click: no toggle
 }
 
 TEST_F(TfrmListInput, AToggleOfAnEntryWithoutValueKeepsTheToggleAndReportsTheError) {
   frm.session().project.AppendEntry("NOVALUE.TXT", TCheckState::cbChecked);
-  BoxWatcher watcher;
-  frm.CheckList->model()->setData(Row(frm, 3), Qt::Unchecked, Qt::CheckStateRole);
+  User watcher(QMessageBox::Ok);
+  List(frm).model()->setData(Row(frm, 3), Qt::Unchecked, Qt::CheckStateRole);
   EXPECT_EQ(frm.session().project.State(3), TCheckState::cbUnchecked);
-  ASSERT_EQ(watcher.boxes().size(), 1u);
-  EXPECT_EQ(watcher.boxes()[0].text, "List index out of bounds (3)");
+  ASSERT_EQ(watcher.boxes.size(), 1u);
+  EXPECT_EQ(watcher.boxes[0].text, "List index out of bounds (3)");
 }
 
 TEST(TfrmQuit, QuitDuringAPumpingRunStopsItAndNoBoxFollows) {
   QPointer<Tfrm> frm = new Tfrm;
   frm->show();
-  BoxWatcher watcher(QMessageBox::Yes);
+  User watcher(QMessageBox::Yes);
   bool answered = true;
   int pumps = 0;
   frm->RunCommand([&] {
@@ -270,7 +274,7 @@ TEST(TfrmQuit, QuitDuringAPumpingRunStopsItAndNoBoxFollows) {
   EXPECT_TRUE(frm->session().StopRequested);
   EXPECT_FALSE(frm->isVisible());
   EXPECT_FALSE(answered);
-  EXPECT_TRUE(watcher.boxes().empty());
+  EXPECT_TRUE(watcher.boxes.empty());
   EXPECT_FALSE(frm->testAttribute(Qt::WA_DeleteOnClose));
   delete frm.data();
 }
@@ -311,7 +315,7 @@ TEST(TfrmHelp, HelpStartsTheChosenViewerWithoutWaiting) {
   frm.SetHelpStarter([&started](const QString& program, const QStringList& arguments) {
     started.emplace_back(program, arguments);
   });
-  BoxWatcher watcher;
+  User watcher(QMessageBox::Ok);
   ClickButton(frm, "HelpText");
   const HelpCommand expected = ChooseHelpCommand("Kelvane.HLP", IsInstalled);
   if (expected.program.isEmpty()) {
@@ -321,7 +325,7 @@ TEST(TfrmHelp, HelpStartsTheChosenViewerWithoutWaiting) {
     EXPECT_EQ(started[0].first, expected.program);
     EXPECT_EQ(started[0].second, expected.arguments);
   }
-  EXPECT_TRUE(watcher.boxes().empty());  // HELP reports nothing
+  EXPECT_TRUE(watcher.boxes.empty());  // HELP reports nothing
 }
 
 // The guide in the current folder first, then the installed one, then the bare name.

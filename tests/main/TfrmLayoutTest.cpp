@@ -11,9 +11,15 @@
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
 #include "support/NamedRows.h"
+#include "support/Controls.h"
 
 namespace kelvane {
 namespace {
+
+using test::Button;
+using test::List;
+using test::Meter;
+using test::Control;
 
 using kelvane::test::PrintTo;
 
@@ -83,8 +89,8 @@ TEST(TfrmLayout, EveryControlAtItsPlaceWithItsText) {
     }
     EXPECT_TRUE(widget->isVisible());
   }
-  EXPECT_EQ(frm.CheckList->model()->rowCount(), 0);
-  EXPECT_EQ(frm.meter->value(), 0);
+  EXPECT_EQ(List(frm).model()->rowCount(), 0);
+  EXPECT_EQ(Meter(frm).value(), 0);
   EXPECT_FALSE(frm.AutoEjectTicked());
 }
 
@@ -130,11 +136,11 @@ TEST_P(TfrmResize, CheckListAndMeterFollowTheWidth) {
   const QSize frame = frm.frameGeometry().size() - frm.size();
   frm.resize(GetParam().outerWidth - frame.width(), 300);
   ASSERT_EQ(frm.frameGeometry().width(), GetParam().outerWidth);
-  EXPECT_EQ(frm.CheckList->geometry(), QRect(80, 32, GetParam().listWidth, 317));
-  EXPECT_EQ(frm.meter->geometry(), QRect(80, 352, GetParam().listWidth, 10));
-  EXPECT_EQ(frm.Bevel1->geometry(), frm.rect());
+  EXPECT_EQ(List(frm).geometry(), QRect(80, 32, GetParam().listWidth, 317));
+  EXPECT_EQ(Meter(frm).geometry(), QRect(80, 352, GetParam().listWidth, 10));
+  EXPECT_EQ(Control(frm, "Bevel1").geometry(), frm.rect());
   // Nothing else moves.
-  EXPECT_EQ(frm.QUIT->geometry(), QRect(376, 395, 62, 27));
+  EXPECT_EQ(Button(frm, "QUIT").geometry(), QRect(376, 395, 62, 27));
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, TfrmResize,
@@ -163,7 +169,7 @@ TEST(TfrmMeter, PositionsAboveTheRangeShowAFullBar) {
   const std::pair<int, int> cases[] = {{0, 0}, {37, 37}, {100, 100}, {250, 100}, {-5, 0}};
   for (const auto& [position, shown] : cases) {
     frm.Meter().SetPosition(position);
-    EXPECT_EQ(frm.meter->value(), shown) << position;
+    EXPECT_EQ(Meter(frm).value(), shown) << position;
   }
 }
 

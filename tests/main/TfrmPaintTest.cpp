@@ -17,8 +17,8 @@
 #include "main/Tfrm.h"
 #include "support/PaintCounter.h"
 #include "support/TempDir.h"
-#include "tests/main/BoxWatcher.h"
-#include "tests/main/PickingWindow.h"
+#include "support/User.h"
+#include "support/PickingWindow.h"
 
 namespace kelvane {
 namespace {
@@ -53,7 +53,7 @@ TEST(TfrmPaint, PaintsFollowTheClockNotTheFiles) {
   PaintCounter window(&frm);
   PaintCounter meter(frm.findChild<QWidget*>("meter"));
 
-  test::BoxWatcher watcher;  // answers the summary of CHECK
+  test::User watcher(QMessageBox::Ok);  // answers the summary of CHECK
   QElapsedTimer clock;
   clock.start();
   Click(frm, "iNew");
@@ -62,7 +62,7 @@ TEST(TfrmPaint, PaintsFollowTheClockNotTheFiles) {
   QCoreApplication::processEvents();
 
   ASSERT_EQ(frm.session().project.ValueCount(), 400);
-  ASSERT_EQ(watcher.boxes().size(), 1u);
+  ASSERT_EQ(watcher.boxes.size(), 1u);
   const int bound = FrameBound(elapsed, 1);
   EXPECT_LE(window.paints, bound) << "in " << elapsed << " ms";
   EXPECT_LE(meter.paints, bound) << "in " << elapsed << " ms";
@@ -97,22 +97,17 @@ TEST(TfrmPaint, BoxesAndTheRunsEndShowTheFinalValues) {
                    &QAbstractItemModel::dataChanged,
                    [&](const QModelIndex&, const QModelIndex& last) { lastMarkedRow = last.row(); });
   std::vector<Shown> seen;
-  QTimer look;
-  QObject::connect(&look, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible()) return;
-    seen.push_back({box->windowTitle().toStdString(),
+  test::User user;
+  user.atBox = [&](const QMessageBox& box) {
+    seen.push_back({box.windowTitle().toStdString(),
                     frm.findChild<TabLabel*>("Status1")->text().toStdString(),
                     frm.findChild<TabLabel*>("Status3")->text().toStdString(),
                     frm.findChild<TabLabel*>("S17")->text().toStdString(),
                     project.Text(TLabel::Status1), project.Text(TLabel::Status3),
                     project.Text(TLabel::S17), frm.findChild<QProgressBar*>("meter")->value(),
                     lastMarkedRow >= 14});
-    box->button(box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok)->click();
-  });
-  look.start(5);
+  };
   Click(frm, "iCheck");
-  look.stop();
 
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].box, "CheckSum Error");

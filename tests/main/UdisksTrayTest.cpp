@@ -11,7 +11,7 @@
 #include "main/Tfrm.h"
 #include "support/FakeUdisks2.h"
 #include "support/TempDir.h"
-#include "tests/main/BoxWatcher.h"
+#include "support/User.h"
 
 namespace kelvane {
 namespace {
@@ -78,11 +78,11 @@ TEST(UdisksTray, AnErrorOfUdisksIsOneBoxAndNothingElse) {
   frm.SetTrayBus(QString::fromStdString(udisks.Address()));
   frm.session().ProcRoot = dir / "proc";
   frm.session().CheckRoot = dir / "DISC";
-  test::BoxWatcher watcher;
+  test::User watcher(QMessageBox::Ok);
   frm.findChild<QAbstractButton*>("Eject")->click();
-  ASSERT_EQ(watcher.boxes().size(), 1u);
-  EXPECT_EQ(watcher.boxes()[0].caption, "Kelvane");
-  EXPECT_EQ(watcher.boxes()[0].text,
+  ASSERT_EQ(watcher.boxes.size(), 1u);
+  EXPECT_EQ(watcher.boxes[0].caption, "Kelvane");
+  EXPECT_EQ(watcher.boxes[0].text,
             "Error no: 0000DB05\norg.freedesktop.UDisks2.Error.DeviceBusy: Error unmounting "
             "/dev/sr1: target is busy");
   EXPECT_EQ(udisks.Calls(), std::vector<std::string>{kBlockSr1});  // no Eject after it

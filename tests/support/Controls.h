@@ -1,0 +1,40 @@
+// The main window's controls, found by the object names the layout gives them.
+#pragma once
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QListView>
+#include <QProgressBar>
+#include <QWidget>
+#include <stdexcept>
+#include <string>
+
+#include "main/TabLabel.h"
+
+namespace kelvane::test {
+
+template <class Widget = QWidget>
+Widget& Control(const QWidget& window, const char* name) {
+  auto* widget = window.findChild<Widget*>(QString::fromLatin1(name));
+  if (!widget) throw std::logic_error(std::string("the window has no control named ") + name);
+  return *widget;
+}
+
+inline QAbstractButton& Button(const QWidget& window, const char* name) {
+  return Control<QAbstractButton>(window, name);
+}
+inline QListView& List(const QWidget& window) {
+  return Control<QListView>(window, "CheckList");
+}
+inline QProgressBar& Meter(const QWidget& window) {
+  return Control<QProgressBar>(window, "meter");
+}
+inline QCheckBox& AutoEjectBox(const QWidget& window) {
+  return Control<QCheckBox>(window, "AutoEject");
+}
+// What a label shows.
+inline QString LabelText(const QWidget& window, const char* label) {
+  return Control<TabLabel>(window, label).text();
+}
+
+}  // namespace kelvane::test
