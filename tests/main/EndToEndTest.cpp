@@ -34,6 +34,7 @@
 namespace kelvane {
 namespace {
 
+using test::Click;
 using test::Button;
 using test::List;
 using test::Meter;
@@ -44,13 +45,6 @@ using kelvane::test::PrintTo;
 
 using test::TempDir;
 using test::User;
-
-void Click(Tfrm& frm, const char* name) {
-  auto* button = frm.findChild<QAbstractButton*>(name);
-  ASSERT_NE(button, nullptr) << name;
-  ASSERT_TRUE(button->isEnabled()) << name;
-  button->click();
-}
 
 // What the list shows: each entry's text and its box.
 struct Row {

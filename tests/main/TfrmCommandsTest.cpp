@@ -24,6 +24,7 @@
 namespace kelvane {
 namespace {
 
+using test::Click;
 using test::List;
 using test::LabelText;
 
@@ -40,12 +41,6 @@ class FailingObject : public QObject {
   }
 };
 
-void ClickButton(Tfrm& frm, const char* name) {
-  auto* button = frm.findChild<QAbstractButton*>(name);
-  ASSERT_NE(button, nullptr) << name;
-  button->click();
-}
-
 TEST(TfrmErrors, AFailingButtonHandlerShowsTheErrorBoxAndTheWindowStays) {
   Tfrm frm;
   frm.show();
@@ -53,7 +48,7 @@ TEST(TfrmErrors, AFailingButtonHandlerShowsTheErrorBoxAndTheWindowStays) {
   // Reset refuses a list whose counts differ: a real handler raising a real error.
   project.AppendEntry("A.TXT", TCheckState::cbGrayed);
   User watcher(QMessageBox::Ok);
-  ClickButton(frm, "Reset");
+  Click(frm, "Reset");
   ASSERT_EQ(watcher.boxes.size(), 1u);
   EXPECT_EQ(watcher.boxes[0].caption, "Kelvane");
   EXPECT_EQ(watcher.boxes[0].text,
@@ -62,7 +57,7 @@ TEST(TfrmErrors, AFailingButtonHandlerShowsTheErrorBoxAndTheWindowStays) {
   EXPECT_TRUE(frm.isVisible());
   EXPECT_EQ(project.State(0), TCheckState::cbGrayed);
   // The window goes on: the next command works.
-  ClickButton(frm, "Clear");
+  Click(frm, "Clear");
   EXPECT_EQ(project.Count(), 0);
   EXPECT_EQ(watcher.boxes.size(), 1u);
 }
@@ -147,7 +142,7 @@ TEST(TfrmCheckList, TheViewFollowsTheProject) {
   project.Replace({"X", "Y", "Z", "W"}, {});
   EXPECT_EQ(model->rowCount(), 4);
 
-  ClickButton(frm, "Clear");
+  Click(frm, "Clear");
   EXPECT_EQ(model->rowCount(), 0);
 }
 
@@ -258,7 +253,7 @@ TEST(TfrmQuit, QuitDuringAPumpingRunStopsItAndNoBoxFollows) {
   frm->RunCommand([&] {
     // A run: it pumps until asked to stop, as New and CHECK do between files.
     frm->session().StopRequested = false;
-    QTimer::singleShot(0, frm, [&] { ClickButton(*frm, "QUIT"); });
+    QTimer::singleShot(0, frm, [&] { Click(*frm, "QUIT"); });
     while (!frm->session().StopRequested && pumps < 10000) {
       frm->PumpEvents();
       ++pumps;
@@ -316,7 +311,7 @@ TEST(TfrmHelp, HelpStartsTheChosenViewerWithoutWaiting) {
     started.emplace_back(program, arguments);
   });
   User watcher(QMessageBox::Ok);
-  ClickButton(frm, "HelpText");
+  Click(frm, "HelpText");
   const HelpCommand expected = ChooseHelpCommand("Kelvane.HLP", IsInstalled);
   if (expected.program.isEmpty()) {
     EXPECT_TRUE(started.empty());
@@ -347,7 +342,7 @@ TEST(TfrmHelp, LooksInTheCurrentFolderThenTheDataFolder) {
   frm.SetHelpDataFolder(data);
   const QString previous = QDir::currentPath();
   QDir::setCurrent(empty);
-  ClickButton(frm, "HelpText");
+  Click(frm, "HelpText");
   QDir::setCurrent(previous);
   EXPECT_TRUE(arguments.contains(data + "/Kelvane.HLP")) << arguments.join(' ').toStdString();
 }

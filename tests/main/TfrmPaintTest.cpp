@@ -17,21 +17,19 @@
 #include "main/Tfrm.h"
 #include "support/PaintCounter.h"
 #include "support/TempDir.h"
+#include "support/Controls.h"
 #include "support/User.h"
 #include "support/PickingWindow.h"
 
 namespace kelvane {
 namespace {
 
+using test::Click;
 using test::TempDir;
 
 using test::PickingWindow;
 
 using test::PaintCounter;
-
-void Click(Tfrm& frm, const char* name) {
-  frm.findChild<QAbstractButton*>(name)->click();
-}
 
 // Bounds a number of paints by the frames that fit in the elapsed time, plus a few per box and a
 // few for the start and end of the run; a window that painted per file or per block would need

@@ -23,6 +23,13 @@ Widget& Control(const QWidget& window, const char* name) {
 inline QAbstractButton& Button(const QWidget& window, const char* name) {
   return Control<QAbstractButton>(window, name);
 }
+// Clicks the named button as a user would; a disabled one cannot be clicked, and the test that
+// tries has gone wrong.
+inline void Click(const QWidget& window, const char* name) {
+  QAbstractButton& button = Button(window, name);
+  if (!button.isEnabled()) throw std::logic_error(std::string("the button is disabled: ") + name);
+  button.click();
+}
 inline QListView& List(const QWidget& window) {
   return Control<QListView>(window, "CheckList");
 }
