@@ -22,8 +22,8 @@ namespace kelvane::cli {
 namespace {
 
 // The entry CHECK is at (from 0): its status line reads "3/120" from the moment it begins one.
-int CurrentEntry(const Project& project) {
-  const std::string& text = project.Text(TLabel::Status3);
+int CurrentEntry(const WindowTexts& texts) {
+  const std::string& text = texts.Text(TLabel::Status3);
   const int shown = std::atoi(text.c_str());
   return shown > 0 ? shown - 1 : 0;
 }
@@ -62,7 +62,8 @@ int RunCheck(const Options& options, Console& console) {
   answers.stopAtFirst = options.stopAtFirst;
   answers.eject = options.eject;
   RunProgress progress(
-      project, answers.folder, [&project] { return CurrentEntry(project); }, console.Progress());
+      project, answers.folder, [&session] { return CurrentEntry(session.texts); },
+      console.Progress());
   TerminalShell shell(session, console, answers, &progress);
   OpenProject(session, shell);
 

@@ -4,20 +4,19 @@
 #include <stdexcept>
 #include <string>
 
+#include "commands/StatusLines.h"
+
 namespace kelvane {
 
 void CheckListTheClick(Session& session, int index) {
-  Project& p = session.project;
-  p.SetText(TLabel::Status1, "CRC-32bit :\t" + p.StoredCRC32(index) + "H");
-  p.SetText(TLabel::Status2, "ChekSum19 :\t" + p.StoredCheckSum19(index) + "H");
-  p.SetText(TLabel::Status3, std::to_string(index + 1) + "/" + std::to_string(p.Count()));
-  p.SetText(TLabel::S17, p.FlagText(index));
+  ShowStoredSums(session.texts, session.project, index);
+  session.texts.Set(TLabel::S17, session.project.FlagText(index));
 }
 
 void CheckListTheClickCheck(Session& session, int index) {
   Project& p = session.project;
   p.SetFlag(index, p.State(index));
-  p.SetText(TLabel::S17, p.FlagText(index));
+  session.texts.Set(TLabel::S17, p.FlagText(index));
 }
 
 void StopClick(Session& session) {
@@ -26,8 +25,8 @@ void StopClick(Session& session) {
 
 void clearClick(Session& session) {
   session.project.Clear();
-  session.project.SetText(TLabel::ChkSrc, "");
-  session.project.SetText(TLabel::ChkDst, "");
+  session.SetSourceFolder("");
+  session.texts.Set(TLabel::ChkDst, "");
 }
 
 void resetClick(Session& session) {

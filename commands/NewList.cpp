@@ -11,6 +11,7 @@
 #include "commands/EntryPath.h"
 #include "commands/EntryResolver.h"
 #include "commands/RunSteps.h"
+#include "commands/StatusLines.h"
 #include "project/ValueEntry.h"
 
 namespace kelvane {
@@ -46,25 +47,26 @@ std::string LeftOutText(const std::vector<std::string>& leftOut) {
 // StopRequested set.
 void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
   Project& p = session.project;
+  WindowTexts& texts = session.texts;
   EntryResolver resolver(folder);
   std::uint32_t lastCRC = 0;
   const int n = p.Count();
   for (int i = 0; i < n; ++i) {
     if (PumpAndPoll(session, shell)) return;
-    p.SetText(TLabel::S17, "CRC32:");
+    texts.Set(TLabel::S17, "CRC32:");
     // Shows the file finished before, not this one: this one is not computed yet.
-    p.SetText(TLabel::Status1, "CRC32:\t" + Hex8(lastCRC) + "H");
+    texts.Set(TLabel::Status1, "CRC32:\t" + Hex8(lastCRC) + "H");
     if (PumpAndPoll(session, shell)) return;
     std::string path;
     const std::optional<std::uint32_t> crc =
         EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep, path);
     if (!crc) throw CRC32Error(path);
     lastCRC = *crc;
-    p.SetText(TLabel::S17, "CHX19:");
+    texts.Set(TLabel::S17, "CHX19:");
     if (PumpAndPoll(session, shell)) return;
     const std::uint32_t checkSum19 = GetFileCheckSum19(path);
-    p.SetText(TLabel::Status2, "CHX19:\t" + Hex8(checkSum19) + "H");
-    p.SetText(TLabel::Status3, std::to_string(i + 1) + "/" + std::to_string(p.Count()));
+    texts.Set(TLabel::Status2, "CHX19:\t" + Hex8(checkSum19) + "H");
+    texts.Set(TLabel::Status3, CounterText(i, p.Count()));
     if (PumpAndPoll(session, shell)) return;
     p.AppendValue(MakeValueEntry(lastCRC, checkSum19));
     p.SetState(i, TCheckState::cbChecked);
@@ -93,7 +95,7 @@ void Run(Session& session, Shell& shell, const std::string& folder) {
   session.StopRequested = false;
   shell.SetButtonsEnabled(false);
   p.ClearValues();
-  p.SetText(TLabel::ChkSrc, WithTrailingSeparator(folder));
+  session.SetSourceFolder(WithTrailingSeparator(folder));
 
   ComputeAll(session, shell, folder);
 
@@ -113,7 +115,7 @@ void Run(Session& session, Shell& shell, const std::string& folder) {
 }  // namespace
 
 void iNewClick(Session& session, Shell& shell) {
-  std::string folder = session.project.Text(TLabel::ChkSrc);
+  std::string folder = session.project.SourceFolder();
   if (!shell.PickFolder(folder, kPickPrompt, 0)) return;
   session.project.ClearEntries();
   session.StopRequested = false;

@@ -7,14 +7,23 @@
 #include "project/ProjectFile.h"
 
 namespace kelvane {
+namespace {
+
+// The project file the dialog chose, and ini showing it.
+void UseConfigPath(Session& session, const std::string& fileName) {
+  session.project.SetConfigPath(fileName);
+  session.texts.Set(TLabel::ini, session.project.ConfigPath());
+}
+
+}  // namespace
 
 void iOpenClick(Session& session, Shell& shell) {
   Project& project = session.project;
   std::string fileName = project.ConfigPath();
   if (!shell.ExecuteOpenDialog(fileName)) return;
-  project.SetConfigPath(fileName);
+  UseConfigPath(session, fileName);
   ReadProject(project);
-  project.SetText(TLabel::ini, project.ConfigPath());
+  session.texts.Set(TLabel::ChkSrc, project.SourceFolder());  // line 2 of the file
   project.SyncChecksFromValues();
 }
 
@@ -23,7 +32,7 @@ void iSaveClick(Session& session, Shell& shell) {
   if (project.Count() == 0) throw std::runtime_error("nothing to store");
   std::string fileName = project.ConfigPath();
   if (!shell.ExecuteSaveDialog(fileName)) return;
-  project.SetConfigPath(fileName);
+  UseConfigPath(session, fileName);
   WriteProject(project);
 }
 

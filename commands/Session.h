@@ -1,15 +1,19 @@
-// What the main window owns beyond its widgets: the project and the flags the runs share.
+// What the main window owns beyond its widgets: the project, the texts beside it and the flags
+// the runs share.
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "cksummer/FileChecksums.h"
+#include "commands/WindowTexts.h"
 #include "project/Project.h"
 
 namespace kelvane {
 
 struct Session {
   Project project;
+  WindowTexts texts;            // what the labels beside the project show
   bool StopRequested = false;   // a long run is to stop at its next poll
   bool Closing = false;         // the window is going (QUIT): a run ends, even while New lists
   bool CheckPerformed = false;  // the last verification run finished at least one entry
@@ -19,6 +23,12 @@ struct Session {
   std::string SysRoot = "/sys";    // for the optical-drive questions (tests give fake trees)
   CRC32ReadStep ReadStep;       // how the runs read a file's blocks; empty: read(2) (tests count
                                 // or fail reads with their own)
+
+  // The folder the project is built from, and ChkSrc showing it.
+  void SetSourceFolder(std::string folder) {
+    texts.Set(TLabel::ChkSrc, folder);
+    project.SetSourceFolder(std::move(folder));
+  }
 };
 
 }  // namespace kelvane

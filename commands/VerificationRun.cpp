@@ -11,6 +11,7 @@
 #include "commands/EntryPath.h"
 #include "commands/EntryResolver.h"
 #include "commands/RunSteps.h"
+#include "commands/StatusLines.h"
 #include "project/ValueEntry.h"
 
 namespace kelvane {
@@ -69,10 +70,8 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
   ++tally.checked;
   const std::string storedCRC = p.StoredCRC32(i);
   const std::string storedCS19 = p.StoredCheckSum19(i);
-  p.SetText(TLabel::Status1, "CRC-32bit :\t" + storedCRC + "H");
-  p.SetText(TLabel::Status2, "ChekSum19 :\t" + storedCS19 + "H");
-  p.SetText(TLabel::Status3, std::to_string(i + 1) + "/" + std::to_string(p.Count()));
-  p.SetText(TLabel::S17, "CRC32:" + p.FlagText(i));
+  ShowStoredSums(session.texts, p, i);
+  session.texts.Set(TLabel::S17, "CRC32:" + p.FlagText(i));
   // An entry cut short by STOP before its comparison was not verified: it is not counted, so
   // "Cheksum valid" never includes a file that was not read.
   if (PumpAndPoll(session, shell)) {
@@ -97,7 +96,7 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
     return Outcome::next;
   }
 
-  p.SetText(TLabel::S17, "CHX19:" + p.FlagText(i));  // a toggle meanwhile shows at once
+  session.texts.Set(TLabel::S17, "CHX19:" + p.FlagText(i));  // a toggle meanwhile shows at once
   if (PumpAndPoll(session, shell)) {
     --tally.checked;
     return Outcome::stop;
@@ -108,8 +107,7 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
   // Compared as texts, case-sensitively: a lower-case or short stored sum never matches.
   const bool crcOk = Hex8(computedCRC) == storedCRC;
   const bool cs19Ok = Hex8(computedCS19) == storedCS19;
-  p.SetText(TLabel::Status1, p.Text(TLabel::Status1) + (crcOk ? " -OK" : " ->ERROR!"));
-  p.SetText(TLabel::Status2, p.Text(TLabel::Status2) + (cs19Ok ? " -OK" : " ->ERROR!"));
+  ShowVerdicts(session.texts, crcOk, cs19Ok);
   shell.EntryVerified({i, path, storedCRC, computedCRC,
                        crcOk && cs19Ok ? EntryVerdict::valid : EntryVerdict::mismatch});
   if (crcOk && cs19Ok) {
@@ -132,7 +130,7 @@ void Run(Session& session, Shell& shell) {
     p.SetState(i, TCheckState::cbUnchecked);
     if (IsExcluded(p, i)) p.SetState(i, TCheckState::cbGrayed);
   }
-  p.SetText(TLabel::ChkDst, WithTrailingSeparator(session.CheckRoot));
+  session.texts.Set(TLabel::ChkDst, WithTrailingSeparator(session.CheckRoot));
 
   Tally tally;
   EntryResolver resolver(session.CheckRoot);

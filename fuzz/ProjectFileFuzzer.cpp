@@ -19,7 +19,7 @@ void Require(bool condition) {
 }
 
 bool Same(const kelvane::ParsedProject& a, const kelvane::ParsedProject& b) {
-  return a.ChkSrc == b.ChkSrc && a.entries == b.entries && a.values == b.values;
+  return a.sourceFolder == b.sourceFolder && a.entries == b.entries && a.values == b.values;
 }
 
 }  // namespace

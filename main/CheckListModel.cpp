@@ -33,11 +33,18 @@ TCheckState FromQt(int state) {
 }  // namespace
 
 CheckListModel::CheckListModel(Project& project, std::function<void(int)> onToggled,
-                               QObject* parent)
+                               std::function<void()> onStatesChanged, QObject* parent)
     : QAbstractListModel(parent),
       project_(project),
       onToggled_(std::move(onToggled)),
-      rows_(project.Count()) {}
+      onStatesChanged_(std::move(onStatesChanged)),
+      rows_(project.Count()) {
+  project_.SetObserver(this);
+}
+
+CheckListModel::~CheckListModel() {
+  project_.SetObserver(nullptr);
+}
 
 bool CheckListModel::Valid(const QModelIndex& index) const {
   return index.isValid() && index.row() < rows_ && index.row() < project_.Count();
@@ -76,6 +83,7 @@ bool CheckListModel::setData(const QModelIndex& index, const QVariant& value, in
 }
 
 void CheckListModel::EntriesReset() {
+  changedLast_ = -1;
   beginResetModel();
   rows_ = project_.Count();
   endResetModel();
@@ -93,10 +101,24 @@ void CheckListModel::EntriesRemoved(int first, int count) {
   endRemoveRows();
 }
 
-void CheckListModel::StatesChanged(int first, int last) {
-  last = std::min(last, rows_ - 1);
-  if (first > last) return;
+void CheckListModel::StateChanged(int row) {
+  if (changedLast_ < 0) {
+    changedFirst_ = changedLast_ = row;
+  } else {
+    changedFirst_ = std::min(changedFirst_, row);
+    changedLast_ = std::max(changedLast_, row);
+  }
+  if (onStatesChanged_) onStatesChanged_();
+}
+
+bool CheckListModel::AnnounceStates(int top, int bottom) {
+  if (changedLast_ < 0) return false;
+  const int first = std::max(changedFirst_, top);
+  const int last = std::min({changedLast_, bottom, rows_ - 1});
+  changedLast_ = -1;
+  if (first > last) return false;
   emit dataChanged(index(first), index(last), {Qt::CheckStateRole});
+  return true;
 }
 
 }  // namespace kelvane

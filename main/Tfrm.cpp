@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <optional>
 
 #include "FileUti2/PickFolder.h"
@@ -59,22 +60,21 @@ Tfrm::Tfrm(QWidget* parent) : QWidget(parent) {
     // Whether the viewer started is not checked: HELP reports nothing.
     QProcess::startDetached(program, arguments);
   };
-  session_.project.SetObserver(this);
-  for (TLabel label : {TLabel::ini, TLabel::ChkSrc, TLabel::ChkDst, TLabel::S17, TLabel::Status1,
-                       TLabel::Status2, TLabel::Status3})
-    LabelChanged(label);
+  session_.texts.SetObserver(this);
+  ViewChanged();
   resize(460, 453);
 }
 
 Tfrm::~Tfrm() {
-  session_.project.SetObserver(nullptr);
+  session_.texts.SetObserver(nullptr);
   // The list and its model go before the project they show.
   delete controls_.CheckList;
 }
 
 void Tfrm::ConnectControls() {
   listModel_ = new CheckListModel(
-      session_.project, [this](int index) { CheckListTheClickCheck(index); }, controls_.CheckList);
+      session_.project, [this](int index) { CheckListTheClickCheck(index); },
+      [this] { ViewChanged(); }, controls_.CheckList);
   controls_.CheckList->setModel(listModel_);
   connect(controls_.CheckList, &QListView::clicked, this,
           [this](const QModelIndex& index) { CheckListTheClick(index.row()); });
@@ -192,29 +192,7 @@ TabLabel* Tfrm::LabelFor(TLabel label) const {
   return controls_.Status3;
 }
 
-// Rows come and go at once, as the list's model must follow the project's count; check marks
-// and texts are shown by ShowModel.
-void Tfrm::EntriesReset() {
-  changedLast_ = -1;
-  listModel_->EntriesReset();
-}
-void Tfrm::EntriesInserted(int first, int count) {
-  listModel_->EntriesInserted(first, count);
-}
-void Tfrm::EntriesRemoved(int first, int count) {
-  listModel_->EntriesRemoved(first, count);
-}
-void Tfrm::StateChanged(int index) {
-  if (changedLast_ < 0) {
-    changedFirst_ = changedLast_ = index;
-  } else {
-    changedFirst_ = std::min(changedFirst_, index);
-    changedLast_ = std::max(changedLast_, index);
-  }
-  ViewChanged();
-}
-
-void Tfrm::LabelChanged(TLabel) {
+void Tfrm::TextChanged(TLabel) {
   ViewChanged();
 }
 
@@ -229,10 +207,9 @@ void Tfrm::ViewChanged() {
 void Tfrm::ShowModel(bool paintNow) {
   pacer_.FrameShown();
   QRegion changed;
-  for (TLabel label : {TLabel::ini, TLabel::ChkSrc, TLabel::ChkDst, TLabel::S17, TLabel::Status1,
-                       TLabel::Status2, TLabel::Status3}) {
+  for (TLabel label : kAllLabels) {
     TabLabel* widget = LabelFor(label);
-    const QString text = DisplayText(session_.project.Text(label));
+    const QString text = DisplayText(session_.texts.Text(label));
     if (widget->text() == text) continue;
     changed += widget->geometry();
     widget->setText(text);
@@ -248,20 +225,13 @@ void Tfrm::ShowModel(bool paintNow) {
     meter->setUpdatesEnabled(true);
     changed += meter->geometry();
   }
-  if (changedLast_ >= 0) {
-    // Only the rows in sight are announced: the view reads every other row from the project
-    // when it comes into sight, and a long range costs the view time in proportion to its length.
-    const QRect sight = controls_.CheckList->viewport()->rect();
-    const QModelIndex top = controls_.CheckList->indexAt(sight.topLeft());
-    const QModelIndex bottom = controls_.CheckList->indexAt(sight.bottomLeft());
-    const int first = std::max(changedFirst_, top.isValid() ? top.row() : 0);
-    const int last = std::min(changedLast_, bottom.isValid() ? bottom.row() : changedLast_);
-    changedLast_ = -1;
-    if (first <= last) {
-      listModel_->StatesChanged(first, last);
-      changed += controls_.CheckList->geometry();
-    }
-  }
+  // Only the rows in sight are announced.
+  const QRect sight = controls_.CheckList->viewport()->rect();
+  const QModelIndex top = controls_.CheckList->indexAt(sight.topLeft());
+  const QModelIndex bottom = controls_.CheckList->indexAt(sight.bottomLeft());
+  if (listModel_->AnnounceStates(top.isValid() ? top.row() : 0,
+                                 bottom.isValid() ? bottom.row() : std::numeric_limits<int>::max()))
+    changed += controls_.CheckList->geometry();
   // One paint of everything that changed; no events are handled.
   if (paintNow && isVisible() && !changed.isEmpty()) repaint(changed);
 }

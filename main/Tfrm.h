@@ -24,7 +24,7 @@ namespace kelvane {
 class CheckListModel;
 class TabLabel;
 
-class Tfrm : public QWidget, public Shell, public ProjectObserver {
+class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   Q_OBJECT
 
  public:
@@ -64,12 +64,8 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   // The bus on which Eject looks for udisks2; empty: the system bus.
   void SetTrayBus(QString address) { tray_.SetBusAddress(std::move(address)); }
 
-  // --- ProjectObserver ---
-  void EntriesReset() override;
-  void EntriesInserted(int first, int count) override;
-  void EntriesRemoved(int first, int count) override;
-  void StateChanged(int index) override;
-  void LabelChanged(TLabel label) override;
+  // --- WindowTextsObserver ---
+  void TextChanged(TLabel label) override;
 
  public slots:
   // The tray's notification (1 successful, 2 superseded, 4 aborted, 8 failure).
@@ -86,10 +82,10 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   void Connect(QAbstractButton* button, void (Tfrm::*handler)());
   TabLabel* LabelFor(TLabel label) const;
   void ApplyResizeRule();
-  // The model or the meter changed: shown now, at the next frame of a run, or when the command
+  // The texts, the check marks or the meter changed: shown now, at the next frame of a run, or when the command
   // that changed it ends.
   void ViewChanged();
-  // Brings the labels, the meter and the check marks up to the model; paintNow paints them at
+  // Brings the labels, the meter and the check marks up to the session; paintNow paints them at
   // once instead of at the next turn of the event loop.
   void ShowModel(bool paintNow);
 
@@ -119,8 +115,6 @@ class Tfrm : public QWidget, public Shell, public ProjectObserver {
   FramePacer pacer_;
   bool running_ = false;  // a New or CHECK run is under way (the command buttons are disabled)
   int commandDepth_ = 0;  // commands on the stack, a run's nested clicks included
-  int changedFirst_ = 0;  // rows whose check marks changed since they were last shown
-  int changedLast_ = -1;
   QPixmap background_;    // the banded background, drawn once per window size
   // Set by QUIT: the run on the stack ends at its next poll and shows no further box.
   bool quitting_ = false;

@@ -1,4 +1,4 @@
-// The project model: list entries, check states, Values, ConfigPath and label texts.
+// The project model: list entries, check states, Values and ConfigPath.
 #include "project/Project.h"
 
 #include <utility>
@@ -9,13 +9,7 @@
 
 namespace kelvane {
 
-Project::Project() : configPath_(GetWindowsDir() + "/KELVANE.CFG") {
-  SetText(TLabel::ini, "configuration file");
-  SetText(TLabel::S17, "CRC32:1");
-  SetText(TLabel::Status1, "Status1");
-  SetText(TLabel::Status2, "Status2");
-  SetText(TLabel::Status3, "Status3");
-}
+Project::Project() : configPath_(GetWindowsDir() + "/KELVANE.CFG") {}
 
 void Project::CheckIndex(int index, std::size_t size) const {
   if (index < 0 || static_cast<std::size_t>(index) >= size) throw ListIndexError(index);
@@ -145,18 +139,6 @@ void Project::SyncChecksFromValues() {
 
 void Project::SetConfigPath(const std::string& path) {
   configPath_ = path.find('/') == std::string::npos ? GetWindowsDir() + "/" + path : path;
-  SetText(TLabel::ini, configPath_);
-}
-
-const std::string& Project::Text(TLabel label) const {
-  return texts_[static_cast<int>(label)];
-}
-
-void Project::SetText(TLabel label, std::string text) {
-  std::string& slot = texts_[static_cast<int>(label)];
-  if (slot == text) return;
-  slot = std::move(text);
-  if (observer_) observer_->LabelChanged(label);
 }
 
 }  // namespace kelvane

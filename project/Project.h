@@ -1,17 +1,15 @@
 // The project model: list entries with their check states, the parallel Values, the project
-// file path and the texts of the labels that show them. Window-free; the window observes it.
+// file path and the source folder. Window-free; the window's list observes it.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelvane {
 
 enum class TCheckState { cbUnchecked, cbChecked, cbGrayed };
-
-// The labels of the main window whose texts the model holds.
-enum class TLabel { ini, ChkSrc, ChkDst, S17, Status1, Status2, Status3 };
 
 // Told of every change that a view must show. Values are not shown, so they send nothing.
 class ProjectObserver {
@@ -21,7 +19,6 @@ class ProjectObserver {
   virtual void EntriesInserted(int first, int count) = 0;  // appended at the end
   virtual void EntriesRemoved(int first, int count) = 0;
   virtual void StateChanged(int index) = 0;
-  virtual void LabelChanged(TLabel label) = 0;
 };
 
 class Project {
@@ -69,12 +66,12 @@ class Project {
 
   // --- the project file path ---
   const std::string& ConfigPath() const { return configPath_; }
-  // A name without any "/" is placed in the home folder; ini then shows the result.
+  // A name without any "/" is placed in the home folder.
   void SetConfigPath(const std::string& path);
 
-  // --- label texts ---
-  const std::string& Text(TLabel label) const;
-  void SetText(TLabel label, std::string text);
+  // --- the folder the project was built from (line 2 of the project file) ---
+  const std::string& SourceFolder() const { return sourceFolder_; }
+  void SetSourceFolder(std::string folder) { sourceFolder_ = std::move(folder); }
 
   void SetObserver(ProjectObserver* observer) { observer_ = observer; }
 
@@ -85,7 +82,7 @@ class Project {
   std::vector<TCheckState> states_;
   std::vector<std::string> values_;
   std::string configPath_;
-  std::string texts_[7];
+  std::string sourceFolder_;
   ProjectObserver* observer_ = nullptr;
 };
 

@@ -191,7 +191,7 @@ ParsedProject ParseProject(std::string_view bytes) {
   };
   if (line(0) != kProjectHeader) throw std::runtime_error("Invalid Config File");
   ParsedProject parsed;
-  parsed.ChkSrc = line(2);
+  parsed.sourceFolder = line(2);
   const int count = ToInteger(line(3));
   // A negative count would start the value block inside the header lines.
   if (count < 0) throw std::runtime_error("Invalid Config File");
@@ -205,16 +205,15 @@ ParsedProject ParseProject(std::string_view bytes) {
 }
 
 void ApplyProject(Project& project, ParsedProject parsed) {
-  project.SetText(TLabel::ini, project.ConfigPath());
-  project.SetText(TLabel::ChkSrc, std::move(parsed.ChkSrc));
+  project.SetSourceFolder(std::move(parsed.sourceFolder));
   project.Replace(std::move(parsed.entries), std::move(parsed.values));
 }
 
 std::string FormatProject(const Project& project) {
   std::string out;
   AppendLine(out, kProjectHeader);
-  AppendLine(out, project.Text(TLabel::ini));
-  AppendLine(out, project.Text(TLabel::ChkSrc));
+  AppendLine(out, project.ConfigPath());
+  AppendLine(out, project.SourceFolder());
   AppendLine(out, std::to_string(project.Count()));
   for (int i = 0; i < project.Count(); ++i) AppendLine(out, project.Entry(i));
   for (const std::string& value : project.Values()) AppendLine(out, value);

@@ -14,7 +14,7 @@ inline constexpr std::string_view kProjectHeader = "[Kelvane]";
 
 // What a project file holds once it has been read and checked, before it touches any model.
 struct ParsedProject {
-  std::string ChkSrc;
+  std::string sourceFolder;  // line 2
   std::vector<std::string> entries;
   std::vector<std::string> values;
 };
@@ -27,11 +27,11 @@ std::vector<std::string_view> SplitLines(std::string_view bytes);
 // (ListIndexError) for missing lines, or the conversion error for a count that is no number.
 ParsedProject ParseProject(std::string_view bytes);
 
-// Puts a parsed project into the model: ini shows ConfigPath, ChkSrc line 2, list and Values
-// replaced (all entries unchecked). Check marks are left to SyncChecksFromValues.
+// Puts a parsed project into the model: the source folder from line 2, list and Values replaced
+// (all entries unchecked). Check marks are left to SyncChecksFromValues.
 void ApplyProject(Project& project, ParsedProject parsed);
 
-// The bytes the writer stores: header, ini, ChkSrc, count, entries, every value entry, each line
+// The bytes the writer stores: header, ConfigPath, the source folder, count, entries, every value entry, each line
 // ended by CR LF. Throws when a text holds a line break, which the file could not give back.
 std::string FormatProject(const Project& project);
 

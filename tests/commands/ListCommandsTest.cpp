@@ -22,19 +22,19 @@ Session TenEntries() {
 TEST(CheckListTheClickTest, ShowsTheStoredValuesOfTheEntry) {
   Session s = TenEntries();
   CheckListTheClick(s, 2);
-  EXPECT_EQ(s.project.Text(TLabel::Status1), "CRC-32bit :\t0A1B2C3DH");
-  EXPECT_EQ(s.project.Text(TLabel::Status2), "ChekSum19 :\t00000000H");
-  EXPECT_EQ(s.project.Text(TLabel::Status3), "3/10");
-  EXPECT_EQ(s.project.Text(TLabel::S17), "1");
+  EXPECT_EQ(s.texts.Text(TLabel::Status1), "CRC-32bit :\t0A1B2C3DH");
+  EXPECT_EQ(s.texts.Text(TLabel::Status2), "ChekSum19 :\t00000000H");
+  EXPECT_EQ(s.texts.Text(TLabel::Status3), "3/10");
+  EXPECT_EQ(s.texts.Text(TLabel::S17), "1");
   EXPECT_EQ(s.project.Value(2), "0A1B2C3D000000001");  // nothing is changed by looking
 }
 
 TEST(CheckListTheClickTest, EntryWithoutValueFailsWithTheIndexError) {
   Session s = TenEntries();
   s.project.DeleteValue(9);
-  s.project.SetText(TLabel::Status1, "before");
+  s.texts.Set(TLabel::Status1, "before");
   EXPECT_THROW(CheckListTheClick(s, 9), ListIndexError);
-  EXPECT_EQ(s.project.Text(TLabel::Status1), "before");
+  EXPECT_EQ(s.texts.Text(TLabel::Status1), "before");
 }
 
 TEST(CheckListTheClickCheckTest, UntickAndTickRewriteOnlyTheFlag) {
@@ -42,11 +42,11 @@ TEST(CheckListTheClickCheckTest, UntickAndTickRewriteOnlyTheFlag) {
   s.project.SetState(2, S::cbUnchecked);  // the widget toggles first, then calls the handler
   CheckListTheClickCheck(s, 2);
   EXPECT_EQ(s.project.Value(2), "0A1B2C3D000000000");
-  EXPECT_EQ(s.project.Text(TLabel::S17), "0");
+  EXPECT_EQ(s.texts.Text(TLabel::S17), "0");
   s.project.SetState(2, S::cbChecked);
   CheckListTheClickCheck(s, 2);
   EXPECT_EQ(s.project.Value(2), "0A1B2C3D000000001");
-  EXPECT_EQ(s.project.Text(TLabel::S17), "1");
+  EXPECT_EQ(s.texts.Text(TLabel::S17), "1");
   EXPECT_EQ(s.project.State(2), S::cbChecked);  // the handler never changes the state
 }
 
@@ -69,19 +69,21 @@ TEST(StopClickTest, OnlySetsTheFlag) {
 TEST(ClearClickTest, EmptiesTheProjectButKeepsTheProjectFile) {
   Session s = TenEntries();
   s.project.SetConfigPath("/lists/a.cfg");
-  s.project.SetText(TLabel::ChkSrc, "/src/");
-  s.project.SetText(TLabel::ChkDst, "/media/cdrom/");
-  s.project.SetText(TLabel::Status1, "CRC-32bit :\t0A1B2C3DH");
+  s.texts.Set(TLabel::ini, "/lists/a.cfg");
+  s.SetSourceFolder("/src/");
+  s.texts.Set(TLabel::ChkDst, "/media/cdrom/");
+  s.texts.Set(TLabel::Status1, "CRC-32bit :\t0A1B2C3DH");
   s.CheckRoot = "/media/cdrom";
   s.CheckPerformed = true;
   clearClick(s);
   EXPECT_EQ(s.project.Count(), 0);
   EXPECT_EQ(s.project.ValueCount(), 0);
-  EXPECT_EQ(s.project.Text(TLabel::ChkSrc), "");
-  EXPECT_EQ(s.project.Text(TLabel::ChkDst), "");
-  EXPECT_EQ(s.project.Text(TLabel::ini), "/lists/a.cfg");
+  EXPECT_EQ(s.project.SourceFolder(), "");
+  EXPECT_EQ(s.texts.Text(TLabel::ChkSrc), "");
+  EXPECT_EQ(s.texts.Text(TLabel::ChkDst), "");
+  EXPECT_EQ(s.texts.Text(TLabel::ini), "/lists/a.cfg");
   EXPECT_EQ(s.project.ConfigPath(), "/lists/a.cfg");
-  EXPECT_EQ(s.project.Text(TLabel::Status1), "CRC-32bit :\t0A1B2C3DH");
+  EXPECT_EQ(s.texts.Text(TLabel::Status1), "CRC-32bit :\t0A1B2C3DH");
   EXPECT_EQ(s.CheckRoot, "/media/cdrom");
   EXPECT_TRUE(s.CheckPerformed);
 }

@@ -54,8 +54,8 @@ TEST(NewListTest, CancelledPickChangesNothing) {
   Session s;
   s.project.AppendEntry("OLD.TXT", S::cbChecked);
   s.project.AppendValue("0A1B2C3D000000001");
-  s.project.SetText(TLabel::ChkSrc, "/srv/old/");
-  s.project.SetText(TLabel::Status1, "kept");
+  s.SetSourceFolder("/srv/old/");
+  s.texts.Set(TLabel::Status1, "kept");
   s.StopRequested = true;
   FakeShell shell;
   shell.folders = {std::nullopt};
@@ -67,8 +67,8 @@ TEST(NewListTest, CancelledPickChangesNothing) {
             std::vector<std::string>{"Please pick a drive or directory to scan"});
   EXPECT_EQ(Entries(s.project), std::vector<std::string>{"OLD.TXT"});
   EXPECT_EQ(s.project.Values(), std::vector<std::string>{"0A1B2C3D000000001"});
-  EXPECT_EQ(s.project.Text(TLabel::ChkSrc), "/srv/old/");
-  EXPECT_EQ(s.project.Text(TLabel::Status1), "kept");
+  EXPECT_EQ(s.texts.Text(TLabel::ChkSrc), "/srv/old/");
+  EXPECT_EQ(s.texts.Text(TLabel::Status1), "kept");
   EXPECT_TRUE(s.StopRequested);
   EXPECT_TRUE(shell.buttonCalls.empty());
   EXPECT_EQ(shell.pumps, 0);
@@ -87,7 +87,7 @@ TEST(NewListTest, EmptyFolderGivesAnEmptyProjectAndNoMessage) {
 
   EXPECT_EQ(s.project.Count(), 0);
   EXPECT_EQ(s.project.ValueCount(), 0);
-  EXPECT_EQ(s.project.Text(TLabel::ChkSrc), dir / "empty/");
+  EXPECT_EQ(s.texts.Text(TLabel::ChkSrc), dir / "empty/");
   EXPECT_TRUE(shell.messages.empty());
   EXPECT_EQ(shell.buttonCalls, (std::vector<bool>{false, false, true}));
 }
@@ -105,11 +105,12 @@ TEST(NewListTest, OneFileShowsZerosInStatus1AndStoresItsSum) {
   EXPECT_EQ(Entries(p), std::vector<std::string>{"abc.txt"});
   EXPECT_EQ(p.Values(), std::vector<std::string>{"CADBBE3D000000001"});
   EXPECT_EQ(States(p), std::vector<S>{S::cbChecked});
-  EXPECT_EQ(p.Text(TLabel::ChkSrc), dir.str() + "/");
-  EXPECT_EQ(p.Text(TLabel::Status1), "CRC32:\t00000000H");
-  EXPECT_EQ(p.Text(TLabel::Status2), "CHX19:\t00000000H");
-  EXPECT_EQ(p.Text(TLabel::Status3), "1/1");
-  EXPECT_EQ(p.Text(TLabel::S17), "CHX19:");
+  EXPECT_EQ(p.SourceFolder(), dir.str() + "/");
+  EXPECT_EQ(s.texts.Text(TLabel::ChkSrc), dir.str() + "/");
+  EXPECT_EQ(s.texts.Text(TLabel::Status1), "CRC32:\t00000000H");
+  EXPECT_EQ(s.texts.Text(TLabel::Status2), "CHX19:\t00000000H");
+  EXPECT_EQ(s.texts.Text(TLabel::Status3), "1/1");
+  EXPECT_EQ(s.texts.Text(TLabel::S17), "CHX19:");
   EXPECT_TRUE(shell.messages.empty());
   EXPECT_EQ(shell.meter.back(), 100);  // the sum was read through the window's meter
 }
@@ -123,8 +124,8 @@ TEST(NewListTest, CompleteRunStoresEverySumInWalkOrder) {
   dir.MakeDir(".cache");
   dir.Write(".cache/hidden", "never listed");
   Session s;
-  s.project.SetText(TLabel::ChkDst, "/kept/");
-  s.project.SetText(TLabel::ini, "/kept.cfg");
+  s.texts.Set(TLabel::ChkDst, "/kept/");
+  s.texts.Set(TLabel::ini, "/kept.cfg");
   FakeShell shell;
   shell.folders = {dir.str()};
   const int walkPumps = WalkPumps(dir.str());
@@ -148,10 +149,10 @@ TEST(NewListTest, CompleteRunStoresEverySumInWalkOrder) {
   EXPECT_EQ(p.Value(3).substr(0, 8), "340BC6D9");
   EXPECT_EQ(States(p), std::vector<S>(4, S::cbChecked));
   // Status1 shows the file finished before the last one.
-  EXPECT_EQ(p.Text(TLabel::Status1), "CRC32:\t" + p.Value(2).substr(0, 8) + "H");
-  EXPECT_EQ(p.Text(TLabel::Status3), "4/4");
-  EXPECT_EQ(p.Text(TLabel::ChkDst), "/kept/");
-  EXPECT_EQ(p.Text(TLabel::ini), "/kept.cfg");
+  EXPECT_EQ(s.texts.Text(TLabel::Status1), "CRC32:\t" + p.Value(2).substr(0, 8) + "H");
+  EXPECT_EQ(s.texts.Text(TLabel::Status3), "4/4");
+  EXPECT_EQ(s.texts.Text(TLabel::ChkDst), "/kept/");
+  EXPECT_EQ(s.texts.Text(TLabel::ini), "/kept.cfg");
   EXPECT_EQ(shell.pumps, walkPumps + 4 * 4);  // four pumps per file
   EXPECT_TRUE(shell.messages.empty());
   EXPECT_EQ(shell.buttonCalls, (std::vector<bool>{false, false, true}));

@@ -34,19 +34,21 @@ struct Snapshot {
   std::vector<std::string> entries;
   std::vector<State> states;
   std::vector<std::string> values;
-  std::string ChkSrc, ChkDst;
+  std::string sourceFolder, ChkSrc, ChkDst;
   bool operator==(const Snapshot&) const = default;
 };
 
-Snapshot Take(const Project& p) {
+Snapshot Take(const Session& session) {
+  const Project& p = session.project;
   Snapshot s;
   for (int i = 0; i < p.Count(); ++i) {
     s.entries.push_back(p.Entry(i));
     s.states.push_back(p.State(i));
   }
   s.values = p.Values();
-  s.ChkSrc = p.Text(TLabel::ChkSrc);
-  s.ChkDst = p.Text(TLabel::ChkDst);
+  s.sourceFolder = p.SourceFolder();
+  s.ChkSrc = session.texts.Text(TLabel::ChkSrc);
+  s.ChkDst = session.texts.Text(TLabel::ChkDst);
   return s;
 }
 
@@ -64,8 +66,8 @@ class ProjectCommandsTest : public testing::Test {
   // A project as a verification run may leave it: a grayed entry, a flag "0", non-ASCII bytes.
   void Fill() {
     Project& p = session.project;
-    p.SetText(TLabel::ChkSrc, "/media/dist/");
-    p.SetText(TLabel::ChkDst, "/media/cdrom/");
+    session.SetSourceFolder("/media/dist/");
+    session.texts.Set(TLabel::ChkDst, "/media/cdrom/");
     p.Replace({"DATA\\DISK1\\README.TXT", "caf\xE9.txt", "SETUP.EXE"},
               {MakeValueEntry(0x1234ABCD, 0), "0000FFFF000000000", MakeValueEntry(7, 0)});
     p.SetState(0, State::cbChecked);
@@ -98,15 +100,16 @@ TEST_F(ProjectCommandsTest, SaveThenOpenRestoresTheProject) {
   iOpenClick(reopened, shell);
   const Project& p = reopened.project;
   EXPECT_EQ(p.ConfigPath(), path);
-  EXPECT_EQ(p.Text(TLabel::ini), path);
-  EXPECT_EQ(p.Text(TLabel::ChkSrc), "/media/dist/");
-  EXPECT_EQ(p.Text(TLabel::ChkDst), "");
-  EXPECT_EQ(Take(p).entries,
+  EXPECT_EQ(reopened.texts.Text(TLabel::ini), path);
+  EXPECT_EQ(p.SourceFolder(), "/media/dist/");
+  EXPECT_EQ(reopened.texts.Text(TLabel::ChkSrc), "/media/dist/");
+  EXPECT_EQ(reopened.texts.Text(TLabel::ChkDst), "");
+  EXPECT_EQ(Take(reopened).entries,
             (std::vector<std::string>{"DATA\\DISK1\\README.TXT", "caf\xE9.txt", "SETUP.EXE"}));
   EXPECT_EQ(p.Values(), (std::vector<std::string>{"1234ABCD000000001", "0000FFFF000000000",
                                                   "00000007000000001"}));
   // Check marks come back from the flags, not from what the run had painted.
-  EXPECT_EQ(Take(p).states,
+  EXPECT_EQ(Take(reopened).states,
             (std::vector<State>{State::cbChecked, State::cbUnchecked, State::cbChecked}));
 }
 
@@ -115,7 +118,7 @@ TEST_F(ProjectCommandsTest, MovedFileOpensAndIniShowsWhereItWasOpenedFrom) {
                                      "[Kelvane]\r\n/somewhere/else.cfg\r\n/s/\r\n1\r\nA\r\n"
                                      "11111111000000001\r\n");
   OpenFile(path);
-  EXPECT_EQ(session.project.Text(TLabel::ini), path);
+  EXPECT_EQ(session.texts.Text(TLabel::ini), path);
   EXPECT_EQ(session.project.State(0), State::cbChecked);
 }
 
@@ -124,9 +127,9 @@ TEST_F(ProjectCommandsTest, HandMadeFileWithEveryLineEndOpens) {
       dir.Write("hand.cfg", "[Kelvane]\nx\r/s/\r\n2\nA\rB\r\n11111111000000000\n22222222000000001");
   OpenFile(path);
   const Project& p = session.project;
-  EXPECT_EQ(Take(p).entries, (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(Take(session).entries, (std::vector<std::string>{"A", "B"}));
   EXPECT_EQ(p.Values(), (std::vector<std::string>{"11111111000000000", "22222222000000001"}));
-  EXPECT_EQ(Take(p).states, (std::vector<State>{State::cbUnchecked, State::cbChecked}));
+  EXPECT_EQ(Take(session).states, (std::vector<State>{State::cbUnchecked, State::cbChecked}));
 }
 
 TEST_F(ProjectCommandsTest, ZeroEntriesAndNothingAfterOpensAsAnEmptyProject) {
@@ -134,7 +137,7 @@ TEST_F(ProjectCommandsTest, ZeroEntriesAndNothingAfterOpensAsAnEmptyProject) {
   OpenFile(dir.Write("empty.cfg", "[Kelvane]\r\nx\r\n\r\n0\r\n"));
   EXPECT_EQ(session.project.Count(), 0);
   EXPECT_EQ(session.project.ValueCount(), 0);
-  EXPECT_EQ(session.project.Text(TLabel::ChkSrc), "");
+  EXPECT_EQ(session.texts.Text(TLabel::ChkSrc), "");
 }
 
 TEST_F(ProjectCommandsTest, SurplusValueLinesOpenThenResetRefuses) {
@@ -151,7 +154,7 @@ TEST_F(ProjectCommandsTest, BlankLastLineIsAnEmptyValueEntry) {
   OpenFile(
       dir.Write("blank.cfg", "[Kelvane]\r\nx\r\n/s/\r\n2\r\nA\r\nB\r\n11111111000000001\r\n\r\n"));
   EXPECT_EQ(session.project.Values(), (std::vector<std::string>{"11111111000000001", ""}));
-  EXPECT_EQ(Take(session.project).states,
+  EXPECT_EQ(Take(session).states,
             (std::vector<State>{State::cbChecked, State::cbUnchecked}));
 }
 
@@ -162,22 +165,22 @@ TEST_F(ProjectCommandsTest, FewerValueLinesLoadThenTheCheckMarksStopAtTheFirstMi
   shell.openNames.push_back(path);
   EXPECT_EQ(ErrorOf([&] { iOpenClick(session, shell); }), "List index out of bounds (1)");
   const Project& p = session.project;
-  EXPECT_EQ(Take(p).entries, (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(Take(session).entries, (std::vector<std::string>{"A", "B", "C"}));
   EXPECT_EQ(p.Values(), std::vector<std::string>{"11111111000000001"});
-  EXPECT_EQ(Take(p).states,
+  EXPECT_EQ(Take(session).states,
             (std::vector<State>{State::cbChecked, State::cbUnchecked, State::cbUnchecked}));
-  EXPECT_EQ(p.Text(TLabel::ChkSrc), "/s/");
+  EXPECT_EQ(session.texts.Text(TLabel::ChkSrc), "/s/");
 }
 
 TEST_F(ProjectCommandsTest, CancelledOpenChangesNothing) {
   Fill();
-  const Snapshot before = Take(session.project);
+  const Snapshot before = Take(session);
   const std::string config = session.project.ConfigPath();
   shell.openNames.push_back(std::nullopt);
   iOpenClick(session, shell);
-  EXPECT_EQ(Take(session.project), before);
+  EXPECT_EQ(Take(session), before);
   EXPECT_EQ(session.project.ConfigPath(), config);
-  EXPECT_EQ(session.project.Text(TLabel::ini), "configuration file");
+  EXPECT_EQ(session.texts.Text(TLabel::ini), "configuration file");
 }
 
 TEST_F(ProjectCommandsTest, CancelledSaveChangesNothingAndWritesNothing) {
@@ -218,7 +221,7 @@ TEST_F(ProjectCommandsTest, BareChosenNameIsPlacedInTheHomeFolder) {
   EXPECT_EQ(ErrorOf([&] { iOpenClick(session, shell); }),
             "Cannot open file \"" + full + "\". No such file or directory");
   EXPECT_EQ(session.project.ConfigPath(), full);
-  EXPECT_EQ(session.project.Text(TLabel::ini), full);
+  EXPECT_EQ(session.texts.Text(TLabel::ini), full);
 }
 
 TEST_F(ProjectCommandsTest, FailedSaveStillNamesTheNewFile) {
@@ -228,7 +231,7 @@ TEST_F(ProjectCommandsTest, FailedSaveStillNamesTheNewFile) {
   EXPECT_EQ(ErrorOf([&] { iSaveClick(session, shell); }),
             "Cannot create file \"" + path + "\". No such file or directory");
   EXPECT_EQ(session.project.ConfigPath(), path);
-  EXPECT_EQ(session.project.Text(TLabel::ini), path);
+  EXPECT_EQ(session.texts.Text(TLabel::ini), path);
 }
 
 // --- every way an opened file fails: the error, and the project exactly as it was ---
@@ -266,16 +269,16 @@ TEST_P(FailedOpenTest, ThrowsAndLeavesTheProjectAsItWas) {
       break;
   }
   Fill();
-  const Snapshot before = Take(session.project);
+  const Snapshot before = Take(session);
 
   shell.openNames.push_back(path);
   std::string message = row.message;
   if (const auto at = message.find("{path}"); at != std::string::npos) message.replace(at, 6, path);
   EXPECT_EQ(ErrorOf([&] { iOpenClick(session, shell); }), message);
 
-  EXPECT_EQ(Take(session.project), before);
+  EXPECT_EQ(Take(session), before);
   EXPECT_EQ(session.project.ConfigPath(), path);
-  EXPECT_EQ(session.project.Text(TLabel::ini), path);
+  EXPECT_EQ(session.texts.Text(TLabel::ini), path);
 }
 
 const std::string kStart = "[Kelvane]\r\n/p.cfg\r\n/new/source/\r\n";

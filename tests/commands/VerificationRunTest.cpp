@@ -106,14 +106,14 @@ TEST(VerificationRunTest, IntactCopyIsAllCheckedAndEjected) {
 
   EXPECT_EQ(shell.cdromQueries, std::vector<std::string>{copy.dir.str() + "/"});  // as picked
   EXPECT_EQ(s.CheckRoot, copy.dir.str());
-  EXPECT_EQ(s.project.Text(TLabel::ChkDst), copy.dir.str() + "/");
+  EXPECT_EQ(s.texts.Text(TLabel::ChkDst), copy.dir.str() + "/");
   EXPECT_EQ(States(s.project), std::vector<S>(3, S::cbChecked));
   EXPECT_EQ(shell.messages, std::vector<std::string>{Summary(0, 3, 3, 0, 3)});
   EXPECT_TRUE(shell.questions.empty());
-  EXPECT_EQ(s.project.Text(TLabel::Status1), "CRC-32bit :\tCADBBE3DH -OK");
-  EXPECT_EQ(s.project.Text(TLabel::Status2), "ChekSum19 :\t00000000H -OK");
-  EXPECT_EQ(s.project.Text(TLabel::Status3), "3/3");
-  EXPECT_EQ(s.project.Text(TLabel::S17), "CHX19:1");
+  EXPECT_EQ(s.texts.Text(TLabel::Status1), "CRC-32bit :\tCADBBE3DH -OK");
+  EXPECT_EQ(s.texts.Text(TLabel::Status2), "ChekSum19 :\t00000000H -OK");
+  EXPECT_EQ(s.texts.Text(TLabel::Status3), "3/3");
+  EXPECT_EQ(s.texts.Text(TLabel::S17), "CHX19:1");
   EXPECT_EQ(shell.pumps, 3 * 3);
   EXPECT_EQ(shell.buttonCalls, (std::vector<bool>{false, true}));
   EXPECT_TRUE(s.CheckPerformed);
@@ -177,8 +177,8 @@ TEST_P(VerificationOneEntryTest, MarksAndCounts) {
 
   iCheckClick(s, shell);
 
-  EXPECT_EQ(s.project.Text(TLabel::Status1), c.status1);
-  EXPECT_EQ(s.project.Text(TLabel::Status2), c.status2);
+  EXPECT_EQ(s.texts.Text(TLabel::Status1), c.status1);
+  EXPECT_EQ(s.texts.Text(TLabel::Status2), c.status2);
   if (*c.caption) {
     ASSERT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(shell.questions[0].caption, c.caption);
@@ -380,7 +380,7 @@ TEST(VerificationRunTest, S17ShowsTheFlagAsItIsWhenEachSumStarts) {
   std::string s17AtFirstPoll;
   // The user unticks the entry while its CRC-32 is about to be taken.
   shell.atPump[2] = [&] {
-    s17AtFirstPoll = s.project.Text(TLabel::S17);
+    s17AtFirstPoll = s.texts.Text(TLabel::S17);
     s.project.SetState(0, S::cbUnchecked);
     CheckListTheClickCheck(s, 0);
   };
@@ -388,7 +388,7 @@ TEST(VerificationRunTest, S17ShowsTheFlagAsItIsWhenEachSumStarts) {
   iCheckClick(s, shell);
 
   EXPECT_EQ(s17AtFirstPoll, "CRC32:1");
-  EXPECT_EQ(s.project.Text(TLabel::S17), "CHX19:0");
+  EXPECT_EQ(s.texts.Text(TLabel::S17), "CHX19:0");
   EXPECT_EQ(s.project.Value(0), "CADBBE3D000000000");
 }
 
@@ -443,7 +443,7 @@ TEST(VerificationRunTest, RootPickJoinsWithOneSlashAndIsOfferedAgain) {
   iCheckClick(s, shell);
 
   EXPECT_EQ(s.CheckRoot, "/");
-  EXPECT_EQ(s.project.Text(TLabel::ChkDst), "/");
+  EXPECT_EQ(s.texts.Text(TLabel::ChkDst), "/");
   EXPECT_EQ(shell.cdromQueries, std::vector<std::string>{"/"});
   EXPECT_EQ(s.project.State(0), S::cbChecked);
   ASSERT_EQ(shell.questions.size(), 1u);

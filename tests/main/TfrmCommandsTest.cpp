@@ -178,7 +178,7 @@ TEST_F(TfrmListInput, SpaceOnAnEntryTogglesItsBoxAndTheFlagFollows) {
   Project& project = frm.session().project;
   EXPECT_EQ(project.State(2), TCheckState::cbUnchecked);
   EXPECT_EQ(project.Value(2), "0A1B2C3D000000000");
-  EXPECT_EQ(project.Text(TLabel::S17), "0");
+  EXPECT_EQ(frm.session().texts.Text(TLabel::S17), "0");
   EXPECT_EQ(LabelText(frm, "S17"), "0");
   EXPECT_EQ(project.Value(1), "0A1B2C3D000000001");  // the others keep their flags
 
@@ -219,7 +219,7 @@ TEST_F(TfrmListInput, TakingTheFocusShowsNothing) {
 TEST(TfrmCheckList, ANameThatIsNotUtf8ShowsAsWindows1252) {
   Tfrm frm;
   frm.session().project.AppendEntry("Musik\\Caf\xE9.txt");
-  frm.session().project.SetText(TLabel::ChkSrc, "D:\\M\xDCSIK\\");
+  frm.session().texts.Set(TLabel::ChkSrc, "D:\\M\xDCSIK\\");
   EXPECT_EQ(Row(frm, 0).data().toString(), QString::fromUtf8("Musik\\Caf\u00E9.txt"));
   EXPECT_EQ(LabelText(frm, "ChkSrc"), QString::fromUtf8("D:\\M\u00DCSIK\\"));
   EXPECT_EQ(frm.session().project.Entry(0), "Musik\\Caf\xE9.txt");  // the bytes stay

@@ -103,21 +103,21 @@ TEST(TfrmLayout, LabelsSizeToTheirTextAndS17KeepsItsRightEdge) {
   EXPECT_EQ(s17->y(), 16);
   const int shortWidth = status1->width();
 
-  frm.session().project.SetText(TLabel::S17, "1");
+  frm.session().texts.Set(TLabel::S17, "1");
   EXPECT_EQ(s17->geometry().right() + 1, 440);
   EXPECT_LT(s17->width(), frm.findChild<TabLabel*>("TheLabel1")->width());
 
   // A tab moves to the next tab stop: the label is wider than the same text with a space.
-  frm.session().project.SetText(TLabel::Status1, "CRC-32bit :\t0A1B2C3DH");
+  frm.session().texts.Set(TLabel::Status1, "CRC-32bit :\t0A1B2C3DH");
   const int tabbed = status1->width();
-  frm.session().project.SetText(TLabel::Status1, "CRC-32bit : 0A1B2C3DH");
+  frm.session().texts.Set(TLabel::Status1, "CRC-32bit : 0A1B2C3DH");
   EXPECT_GT(tabbed, status1->width());
   EXPECT_GT(status1->width(), shortWidth);
   EXPECT_EQ(status1->pos(), QPoint(80, 393));
 
   // "\r" breaks the line: two lines are taller than one.
   const int oneLine = status1->height();
-  frm.session().project.SetText(TLabel::Status1, "first\rsecond");
+  frm.session().texts.Set(TLabel::Status1, "first\rsecond");
   EXPECT_EQ(status1->text(), "first\nsecond");
   EXPECT_GT(status1->height(), oneLine);
 }

@@ -101,8 +101,8 @@ TEST(TfrmPaint, BoxesAndTheRunsEndShowTheFinalValues) {
                     frm.findChild<TabLabel*>("Status1")->text().toStdString(),
                     frm.findChild<TabLabel*>("Status3")->text().toStdString(),
                     frm.findChild<TabLabel*>("S17")->text().toStdString(),
-                    project.Text(TLabel::Status1), project.Text(TLabel::Status3),
-                    project.Text(TLabel::S17), frm.findChild<QProgressBar*>("meter")->value(),
+                    frm.session().texts.Text(TLabel::Status1), frm.session().texts.Text(TLabel::Status3),
+                    frm.session().texts.Text(TLabel::S17), frm.findChild<QProgressBar*>("meter")->value(),
                     lastMarkedRow >= 14});
   };
   Click(frm, "iCheck");
@@ -122,7 +122,7 @@ TEST(TfrmPaint, BoxesAndTheRunsEndShowTheFinalValues) {
   EXPECT_EQ(seen[1].status3, "20/20");
   // And when the run has ended.
   EXPECT_EQ(frm.findChild<TabLabel*>("Status1")->text().toStdString(),
-            project.Text(TLabel::Status1));
+            frm.session().texts.Text(TLabel::Status1));
   EXPECT_EQ(frm.findChild<TabLabel*>("Status1")->text(), "CRC-32bit :\t" +
                                                               QString::fromStdString(
                                                                   project.StoredCRC32(19)) +

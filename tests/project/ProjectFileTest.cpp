@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct ParseRow {
   const char* name;
   std::string bytes;
-  std::string ChkSrc;
+  std::string sourceFolder;
   std::vector<std::string> entries;
   std::vector<std::string> values;
 };
@@ -76,7 +76,7 @@ class ParseProjectTest : public testing::TestWithParam<ParseRow> {};
 
 TEST_P(ParseProjectTest, TakesSourceEntriesAndEveryValueLine) {
   const ParsedProject parsed = ParseProject(GetParam().bytes);
-  EXPECT_EQ(parsed.ChkSrc, GetParam().ChkSrc);
+  EXPECT_EQ(parsed.sourceFolder, GetParam().sourceFolder);
   EXPECT_EQ(parsed.entries, GetParam().entries);
   EXPECT_EQ(parsed.values, GetParam().values);
 }
@@ -132,7 +132,7 @@ TEST(ParseProjectTest, NeverReservesTheUntrustedCount) {
 class WriteProjectTest : public testing::Test {
  protected:
   void SetUp() override {
-    project.SetText(TLabel::ChkSrc, "/media/cdrom/");
+    project.SetSourceFolder("/media/cdrom/");
     project.Replace({"DATA\\DISK1\\README.TXT", "caf\xE9 \xFF.txt"},
                     {MakeValueEntry(0x1234ABCD, 0), "FFFFFFFF000000000"});
     project.SetConfigPath(dir / "a.cfg");

@@ -130,9 +130,7 @@ TEST(ProjectTest, SyncOnEmptyProjectDoesNothing) {
 TEST(ProjectTest, StartsWithDefaultsInTheHomeFolder) {
   Project p;
   EXPECT_EQ(p.ConfigPath(), GetWindowsDir() + "/KELVANE.CFG");
-  EXPECT_EQ(p.Text(TLabel::ini), "configuration file");
-  EXPECT_EQ(p.Text(TLabel::ChkSrc), "");
-  EXPECT_EQ(p.Text(TLabel::S17), "CRC32:1");
+  EXPECT_EQ(p.SourceFolder(), "");
   EXPECT_EQ(p.Count(), 0);
   EXPECT_EQ(p.ValueCount(), 0);
 }
@@ -141,10 +139,8 @@ TEST(ProjectTest, SetConfigPathPlacesABareNameInTheHomeFolder) {
   Project p;
   p.SetConfigPath("MYLIST.CFG");
   EXPECT_EQ(p.ConfigPath(), GetWindowsDir() + "/MYLIST.CFG");
-  EXPECT_EQ(p.Text(TLabel::ini), p.ConfigPath());
   p.SetConfigPath("/lists/A.CFG");
   EXPECT_EQ(p.ConfigPath(), "/lists/A.CFG");
-  EXPECT_EQ(p.Text(TLabel::ini), "/lists/A.CFG");
   p.SetConfigPath("lists/A.CFG");  // a relative path with a folder is kept as given
   EXPECT_EQ(p.ConfigPath(), "lists/A.CFG");
 }
@@ -161,9 +157,6 @@ class RecordingObserver : public ProjectObserver {
     events.push_back("remove " + std::to_string(first) + "+" + std::to_string(count));
   }
   void StateChanged(int index) override { events.push_back("state " + std::to_string(index)); }
-  void LabelChanged(TLabel label) override {
-    events.push_back("label " + std::to_string(static_cast<int>(label)));
-  }
 };
 
 TEST(ProjectTest, ObserverHearsEveryVisibleChangeOnce) {
@@ -178,12 +171,10 @@ TEST(ProjectTest, ObserverHearsEveryVisibleChangeOnce) {
   p.AppendEntries({"d", "e", "f"});
   p.TruncateEntries(2);  // the unfinished entries of a stopped New go in one range
   p.TruncateEntries(5);  // nothing to drop, no event
-  p.SetText(TLabel::ChkSrc, "/src/");
-  p.SetText(TLabel::ChkSrc, "/src/");
   p.Clear();
   EXPECT_EQ(seen.events, (std::vector<std::string>{"insert 0+2", "insert 2+1", "state 0",
                                                    "remove 1+1", "insert 2+3", "remove 2+3",
-                                                   "label 1", "reset"}));
+                                                   "reset"}));
   EXPECT_EQ(p.Count(), 0);
 }
 
