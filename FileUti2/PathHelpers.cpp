@@ -1,13 +1,22 @@
-// GetWindowsDir, FolderExists and RemoveTrailingBackslash.
+// The path rules: separators, joining, splitting, the home folder.
 #include "FileUti2/PathHelpers.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string_view>
 #include <vector>
 
 namespace kelvane {
+namespace {
+
+std::string WithoutTrailing(std::string text, std::string_view separators) {
+  while (!text.empty() && separators.find(text.back()) != std::string_view::npos) text.pop_back();
+  return text;
+}
+
+}  // namespace
 
 std::string GetWindowsDir() {
   long size = sysconf(_SC_GETPW_R_SIZE_MAX);
@@ -17,25 +26,43 @@ std::string GetWindowsDir() {
   if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
       !found->pw_dir)
     return {};
-  std::string home = found->pw_dir;
   // Callers append "/" and a file name, so no separator may end the text.
-  while (!home.empty() && home.back() == '/') home.pop_back();
-  return home;
+  return WithoutTrailing(found->pw_dir, "/");
 }
 
-bool FolderExists(const std::string& Path) {
+bool FolderExists(const std::string& path) {
   struct stat info {};
-  return !Path.empty() && stat(Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::string RemoveTrailingBackslash(const std::string& S) {
-  // In UTF-8 no byte of a multi-byte character is "/" or "\", so a byte test is multi-byte safe.
-  if (S.size() < 2) return S;
-  const char last = S.back();
-  if (last != '\\' && last != '/') return S;
-  const char first = S[0] & ~0x20;  // upper-cased if it is a letter
-  if (S.size() == 3 && first >= 'A' && first <= 'Z' && S[1] == ':') return S;
-  return S.substr(0, S.size() - 1);
+std::string RemoveTrailingBackslash(const std::string& text) {
+  if (text.size() < 2) return text;
+  const char last = text.back();
+  if (last != '\\' && last != '/') return text;
+  const char first = text[0] & ~0x20;  // upper-cased if it is a letter
+  if (text.size() == 3 && first >= 'A' && first <= 'Z' && text[1] == ':') return text;
+  return text.substr(0, text.size() - 1);
+}
+
+std::string StripTrailingSeparators(std::string folder) {
+  const bool root = !folder.empty() && folder.front() == '/';
+  folder = WithoutTrailing(std::move(folder), "/\\");
+  return folder.empty() && root ? "/" : folder;
+}
+
+std::string WithTrailingSeparator(const std::string& folder) {
+  return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
+}
+
+std::string JoinFolderPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::pair<std::string, std::string> SplitPath(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return {".", path};
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
 }  // namespace kelvane

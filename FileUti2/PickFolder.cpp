@@ -7,15 +7,15 @@
 
 namespace kelvane {
 
-bool PickFolder(std::string& FolderName, const std::string& Prompt, int HelpContext) {
+bool PickFolder(std::string& folderName, const std::string& prompt, int helpContext) {
   // Every other property keeps its default: folders, desktop root, centred, no events. The
   // dialog is freed on every path, also when Execute throws.
   auto dialog = std::make_unique<TBrowseFolderDlg>();
-  dialog->SetDialogText(Prompt);
-  dialog->SetFolderName(FolderName);
-  dialog->SetHelpContext(HelpContext);
+  dialog->SetDialogText(prompt);
+  dialog->SetFolderName(folderName);
+  dialog->SetHelpContext(helpContext);
   const bool picked = dialog->Execute();
-  if (picked) FolderName = dialog->FolderName();
+  if (picked) folderName = dialog->FolderName();
   return picked;
 }
 

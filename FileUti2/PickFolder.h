@@ -5,9 +5,9 @@
 
 namespace kelvane {
 
-// Shows the folder dialog with Prompt, starting at FolderName. True, and FolderName set to the
+// Shows the folder dialog with prompt, starting at folderName. True, and folderName set to the
 // chosen folder (no trailing "/", but "/" itself stays "/"), when the user confirms; false and
-// FolderName unchanged on cancel. HelpContext 0: no Help button.
-bool PickFolder(std::string& FolderName, const std::string& Prompt, int HelpContext);
+// folderName unchanged on cancel. helpContext 0: no Help button.
+bool PickFolder(std::string& folderName, const std::string& prompt, int helpContext);
 
 }  // namespace kelvane

@@ -14,7 +14,7 @@
 
 namespace kelvane {
 
-std::function<void(int HelpContext)> TBrowseFolderDlg::HelpHandler;
+std::function<void(int helpContext)> TBrowseFolderDlg::HelpHandler;
 
 TBrowseFolderDlg::TBrowseFolderDlg(QObject* owner) : QObject(owner) {}
 

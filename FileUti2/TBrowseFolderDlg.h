@@ -23,14 +23,14 @@ class TBrowseFolderDlg : public QObject {
   Q_OBJECT
 
  public:
-  using TNotifyEvent = std::function<void(TBrowseFolderDlg& Sender)>;
+  using TNotifyEvent = std::function<void(TBrowseFolderDlg& sender)>;
 
   explicit TBrowseFolderDlg(QObject* owner = nullptr);
   ~TBrowseFolderDlg() override;
 
   // What the Help button asks for: the application's help on a context number. The main window
   // sets it; while it is empty the Help button does nothing.
-  static std::function<void(int HelpContext)> HelpHandler;
+  static std::function<void(int helpContext)> HelpHandler;
 
   TBrowseKind BrowseKind() const { return browseKind_; }
   void SetBrowseKind(TBrowseKind value) { browseKind_ = value; }

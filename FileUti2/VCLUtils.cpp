@@ -5,26 +5,26 @@ namespace kelvane {
 
 namespace {
 
-TRect Offset(TRect R, int dx, int dy) {
-  return {R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy};
+TRect Offset(TRect rect, int dx, int dy) {
+  return {rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy};
 }
 
 }  // namespace
 
-TRect MoveRectIntoScreen(TRect R, int ScreenWidth, int ScreenHeight) {
+TRect MoveRectIntoScreen(TRect rect, int screenWidth, int screenHeight) {
   // Left and top are tested last so that they win: the window's title bar and its left edge,
   // where its controls begin, stay reachable even when it is larger than the screen.
-  if (R.Right > ScreenWidth) R = Offset(R, ScreenWidth - R.Right, 0);
-  if (R.Left < 0) R = Offset(R, -R.Left, 0);
-  if (R.Bottom > ScreenHeight) R = Offset(R, 0, ScreenHeight - R.Bottom);
-  if (R.Top < 0) R = Offset(R, 0, -R.Top);
-  return R;
+  if (rect.Right > screenWidth) rect = Offset(rect, screenWidth - rect.Right, 0);
+  if (rect.Left < 0) rect = Offset(rect, -rect.Left, 0);
+  if (rect.Bottom > screenHeight) rect = Offset(rect, 0, screenHeight - rect.Bottom);
+  if (rect.Top < 0) rect = Offset(rect, 0, -rect.Top);
+  return rect;
 }
 
-TRect CenterOnScreen(int Width, int Height, int ScreenWidth, int ScreenHeight) {
-  const int left = (ScreenWidth - Width) / 2;
-  const int top = (ScreenHeight - Height) / 2;
-  return MoveRectIntoScreen({left, top, left + Width, top + Height}, ScreenWidth, ScreenHeight);
+TRect CenterOnScreen(int width, int height, int screenWidth, int screenHeight) {
+  const int left = (screenWidth - width) / 2;
+  const int top = (screenHeight - height) / 2;
+  return MoveRectIntoScreen({left, top, left + width, top + height}, screenWidth, screenHeight);
 }
 
 }  // namespace kelvane

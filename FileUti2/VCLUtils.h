@@ -15,13 +15,13 @@ struct TRect {
   bool operator==(const TRect&) const = default;
 };
 
-// R moved, never resized, so that it lies on a ScreenWidth x ScreenHeight screen. The right
+// rect moved, never resized, so that it lies on a screenWidth x screenHeight screen. The right
 // edge is brought in first and the left edge last, so a rectangle wider than the screen ends at
 // left 0 (and likewise vertically: top 0).
-TRect MoveRectIntoScreen(TRect R, int ScreenWidth, int ScreenHeight);
+TRect MoveRectIntoScreen(TRect rect, int screenWidth, int screenHeight);
 
-// The place of a Width x Height window centred on the screen: left = max(0, (W - Width) / 2),
-// top = max(0, (H - Height) / 2), the divisions truncating.
-TRect CenterOnScreen(int Width, int Height, int ScreenWidth, int ScreenHeight);
+// The place of a width x height window centred on the screen: left = max(0, (W - width) / 2),
+// top = max(0, (H - height) / 2), the divisions truncating.
+TRect CenterOnScreen(int width, int height, int screenWidth, int screenHeight);
 
 }  // namespace kelvane

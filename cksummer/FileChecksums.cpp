@@ -11,7 +11,7 @@
 #include <new>
 
 #include "cksummer/CRC32.h"
-#include "cksummer/FileDescriptor.h"
+#include "FileUti2/FileDescriptor.h"
 
 namespace kelvane {
 
@@ -55,20 +55,20 @@ constexpr std::int64_t kSequentialHint = std::int64_t{1} << 20;
 
 }  // namespace
 
-int CRC32Progress(std::int64_t Position, std::int64_t Size) {
-  const std::int64_t position = Position / (Size / 100);
+int CRC32Progress(std::int64_t offset, std::int64_t size) {
+  const std::int64_t position = offset / (size / 100);
   return position > INT_MAX ? INT_MAX : static_cast<int>(position);
 }
 
-std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter) {
-  return GetFileCRC32(FileName, meter, CRC32ReadStep());
+std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter) {
+  return GetFileCRC32(fileName, meter, CRC32ReadStep());
 }
 
-std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter,
-                           const CRC32ReadStep& ReadStep) {
+std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
+                           const CRC32ReadStep& readStep) {
   std::uint32_t reg = kCRC32Start;
   try {
-    const auto [file, size] = OpenRegularFile(FileName);
+    const auto [file, size] = OpenRegularFile(fileName);
     // Only a hint: the file is read once from start to end.
     if (size > kSequentialHint) (void)::posix_fadvise(file.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     // 65530 bytes, not 65536: the block size is part of how the meter moves.
@@ -78,7 +78,7 @@ std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter,
       if (size > 100) meter.SetPosition(CRC32Progress(position, size));
       ssize_t n;
       do {
-        n = ReadStep ? ReadStep(file.Get(), buffer.get(), kCRC32BufferSize)
+        n = readStep ? readStep(file.Get(), buffer.get(), kCRC32BufferSize)
                      : ::read(file.Get(), buffer.get(), kCRC32BufferSize);
       } while (n < 0 && (errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) &&
                                             MakeBlocking(file.Get()))));
@@ -89,16 +89,16 @@ std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter,
       position += n;
     }
   } catch (const ReadFailure&) {
-    throw CRC32Error(FileName);
+    throw CRC32Error(fileName);
   } catch (const std::bad_alloc&) {
-    throw CRC32Error(FileName);
+    throw CRC32Error(fileName);
   }
   meter.SetPosition(100);
   // No final complement: every stored project holds the register as it stands.
   return reg;
 }
 
-std::uint32_t GetFileCheckSum19(const std::string& /*FileName*/) {
+std::uint32_t GetFileCheckSum19(const std::string& /*fileName*/) {
   return 0;
 }
 

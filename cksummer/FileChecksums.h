@@ -25,23 +25,23 @@ inline constexpr std::size_t kCRC32BufferSize = 65530;
 
 // The legacy CRC-32 of the whole file; moves the meter as it reads. Only a regular file (or a
 // symbolic link to one) is read; anything else raises CRC32Error.
-std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter);
+std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter);
 
 // One read step of GetFileCRC32, with the contract of read(2): the bytes read (at most count),
 // 0 at the end of the file, -1 with errno set on failure. Tests pass their own to make a read
 // come back short, be interrupted, or fail in mid-file.
 using CRC32ReadStep = std::function<ssize_t(int fd, std::uint8_t* buffer, std::size_t count)>;
 
-// GetFileCRC32 reading through ReadStep instead of read(2); an empty ReadStep is read(2).
-std::uint32_t GetFileCRC32(const std::string& FileName, ProgressSink& meter,
-                           const CRC32ReadStep& ReadStep);
+// GetFileCRC32 reading through readStep instead of read(2); an empty readStep is read(2).
+std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
+                           const CRC32ReadStep& readStep);
 
-// The meter position before a read at Position in a file of Size bytes (Size > 100):
-// Position div (Size div 100), in 64 bits so that files of 4 GiB and more move the bar right;
+// The meter position before a read at offset in a file of size bytes (size > 100):
+// offset div (size div 100), in 64 bits so that files of 4 GiB and more move the bar right;
 // a file that grew while being read is held at INT_MAX (shown as full).
-int CRC32Progress(std::int64_t Position, std::int64_t Size);
+int CRC32Progress(std::int64_t offset, std::int64_t size);
 
 // Always 0; it does not touch the file and never fails.
-std::uint32_t GetFileCheckSum19(const std::string& FileName);
+std::uint32_t GetFileCheckSum19(const std::string& fileName);
 
 }  // namespace kelvane

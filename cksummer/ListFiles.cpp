@@ -10,8 +10,9 @@
 #include <memory>
 #include <set>
 
+#include "FileUti2/FileDescriptor.h"
 #include "FileUti2/MountInfo.h"
-#include "cksummer/FileDescriptor.h"
+#include "FileUti2/PathHelpers.h"
 
 namespace kelvane {
 
@@ -57,8 +58,8 @@ std::vector<FolderEntry> ReadFolder(const std::string& folder, bool isRoot) {
   // The root may be reached through a symbolic link (the user picked it); below it, O_NOFOLLOW
   // keeps out a folder that was swapped for a link since it was looked at.
   const int follow = isRoot ? 0 : O_NOFOLLOW;
-  FileDescriptor fd(::open(folder.empty() ? "/" : folder.c_str(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | follow));
+  FileDescriptor fd(
+      ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | follow));
   if (!fd.IsOpen()) return names;
   DirHandle dir(::fdopendir(fd.Get()));
   if (!dir) return names;
@@ -94,33 +95,33 @@ bool IsRegularFile(const std::string& path, unsigned char type) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Folder: the full path ("" for "/"); Relative: its path below the root with "\" between names
-// and a trailing "\" ("" for the root itself).
-void ScanFolder(const std::string& Folder, const std::string& Relative, Walk& walk) {
+// folder: the full path; relative: its path below the root with "\" between names and a trailing
+// "\" ("" for the root itself).
+void ScanFolder(const std::string& folder, const std::string& relative, Walk& walk) {
   // Views of the kernel hold no distribution, and some of their files never end.
-  if (walk.pseudoMounts.count(Folder.empty() ? "/" : Folder)) return;
-  const std::vector<FolderEntry> entries = ReadFolder(Folder, Relative.empty());
+  if (walk.pseudoMounts.count(folder)) return;
+  const std::vector<FolderEntry> entries = ReadFolder(folder, relative.empty());
   // Folder pass: everything below the subfolders comes before this folder's own files. Names
   // beginning with "." are not entered: on Linux they play the part of hidden folders.
   for (const auto& [name, type] : entries) {
     if (walk.PumpAndAbandon()) return;
     if (name.front() == '.') continue;
-    const std::string path = JoinFolderPath(Folder, name);
+    const std::string path = JoinFolderPath(folder, name);
     if (!IsFolder(path, type)) continue;
     if (!ProjectCanHold(name)) {
       if (walk.hooks.LeftOut) walk.hooks.LeftOut->push_back(path + "/");
       continue;
     }
-    ScanFolder(path, Relative + name + "\\", walk);
+    ScanFolder(path, relative + name + "\\", walk);
     if (walk.abandoned) return;
   }
   // File pass: names beginning with "." are listed like any other.
   for (const auto& [name, type] : entries) {
     if (walk.PumpAndAbandon()) return;
-    const std::string path = JoinFolderPath(Folder, name);
+    const std::string path = JoinFolderPath(folder, name);
     if (!IsRegularFile(path, type)) continue;
     if (ProjectCanHold(name))
-      walk.list.push_back(Relative + name);
+      walk.list.push_back(relative + name);
     else if (walk.hooks.LeftOut)
       walk.hooks.LeftOut->push_back(path);
   }
@@ -128,24 +129,19 @@ void ScanFolder(const std::string& Folder, const std::string& Relative, Walk& wa
 
 }  // namespace
 
-std::string JoinFolderPath(const std::string& Folder, const std::string& Name) {
-  if (!Folder.empty() && Folder.back() == '/') return Folder + Name;
-  return Folder + "/" + Name;
-}
-
-void ListFiles(const std::string& Root, std::vector<std::string>& List,
-               const ListFilesHooks& Hooks) {
-  Walk walk{List, Hooks, {}};
-  for (const Mount& mount : ReadMounts(Hooks.ProcRoot))
+void ListFiles(const std::string& root, std::vector<std::string>& list,
+               const ListFilesHooks& hooks) {
+  Walk walk{list, hooks, {}};
+  for (const Mount& mount : ReadMounts(hooks.ProcRoot))
     if (IsPseudoFileSystem(mount.fstype)) walk.pseudoMounts.insert(mount.point);
-  ScanFolder(Root, "", walk);
+  ScanFolder(root, "", walk);
 }
 
-void ListFiles(const std::string& Root, std::vector<std::string>& List,
-               const std::function<void()>& Pump) {
+void ListFiles(const std::string& root, std::vector<std::string>& list,
+               const std::function<void()>& pump) {
   ListFilesHooks hooks;
-  hooks.Pump = Pump;
-  ListFiles(Root, List, hooks);
+  hooks.Pump = pump;
+  ListFiles(root, list, hooks);
 }
 
 }  // namespace kelvane

@@ -16,16 +16,12 @@ struct ListFilesHooks {
   std::string ProcRoot = "/proc";  // where the mounts are read; pseudo file systems are skipped
 };
 
-// Root: a folder without trailing separator ("/" or "" for the root). Appends to List, never
+// root: a folder without trailing separator, the root itself as "/". Appends to list, never
 // clears it: per folder, the files below its subfolders first, then its own files. Folders of
 // proc, sysfs and the like are never entered.
-void ListFiles(const std::string& Root, std::vector<std::string>& List,
-               const ListFilesHooks& Hooks);
-void ListFiles(const std::string& Root, std::vector<std::string>& List,
-               const std::function<void()>& Pump = {});
-
-// The full path of Name inside Folder: Folder + "/" + Name, where Folder "" stands for "/" (so the
-// root gives "/name", never "//name") and a Folder that already ends with "/" gets no second one.
-std::string JoinFolderPath(const std::string& Folder, const std::string& Name);
+void ListFiles(const std::string& root, std::vector<std::string>& list,
+               const ListFilesHooks& hooks);
+void ListFiles(const std::string& root, std::vector<std::string>& list,
+               const std::function<void()>& pump = {});
 
 }  // namespace kelvane

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "FileUti2/PathHelpers.h"
 #include "cksummer/ListFiles.h"
 #include "commands/EntryResolver.h"
 

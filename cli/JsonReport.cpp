@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "FileUti2/TextEncoding.h"
-#include "cksummer/FileDescriptor.h"
+#include "FileUti2/FileDescriptor.h"
 #include "project/ValueEntry.h"
 
 namespace kelvane::cli {

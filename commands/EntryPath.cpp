@@ -1,21 +1,11 @@
-// StripTrailingSeparators, WithTrailingSeparator and ResolveEntry.
+// ResolveEntry: an entry below a base folder, and whether it stays there.
 #include "commands/EntryPath.h"
 
 #include <algorithm>
 
-#include "cksummer/ListFiles.h"
+#include "FileUti2/PathHelpers.h"
 
 namespace kelvane {
-
-std::string StripTrailingSeparators(std::string folder) {
-  const bool root = !folder.empty() && folder.front() == '/';
-  while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
-  return folder.empty() && root ? "/" : folder;
-}
-
-std::string WithTrailingSeparator(const std::string& folder) {
-  return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
-}
 
 namespace {
 

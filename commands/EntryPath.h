@@ -10,13 +10,6 @@ struct EntryPath {
   bool safe;         // false: the entry would leave the base folder and must not be read
 };
 
-// Every trailing "/" and "\" removed: "/media/cdrom/" gives "/media/cdrom" and "D:\" gives "D:".
-// The root "/" stays "/", so that it can be offered again by the next pick.
-std::string StripTrailingSeparators(std::string folder);
-
-// The folder as the labels show it, with one trailing "/": "/srv/dist/", and "/" for the root.
-std::string WithTrailingSeparator(const std::string& folder);
-
 // The full path of an entry below base (a folder held without trailing separator). Project files
 // are hand-editable, so an entry that is absolute ("/x", "\x") or has an empty, "." or ".."
 // segment is not safe: it could name a file outside the base folder, and the runs treat it as a

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "FileUti2/TextEncoding.h"
-#include "cksummer/ListFiles.h"
+#include "FileUti2/PathHelpers.h"
 
 namespace kelvane {
 

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "FileUti2/PathHelpers.h"
 #include "cksummer/FileChecksums.h"
 #include "cksummer/ListFiles.h"
-#include "commands/EntryPath.h"
 #include "commands/EntryResolver.h"
 #include "commands/RunSteps.h"
 #include "commands/StatusLines.h"

@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "FileUti2/PathHelpers.h"
 #include "cksummer/FileChecksums.h"
-#include "commands/EntryPath.h"
 #include "commands/EntryResolver.h"
 #include "commands/RunSteps.h"
 #include "commands/StatusLines.h"

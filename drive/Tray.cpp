@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "cksummer/FileDescriptor.h"
+#include "FileUti2/FileDescriptor.h"
 
 namespace kelvane {
 

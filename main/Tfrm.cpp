@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QListView>
 #include <QPainter>
-#include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
 #include <QRegion>
@@ -20,7 +19,6 @@
 #include <optional>
 
 #include "FileUti2/PickFolder.h"
-#include "FileUti2/TBrowseFolderDlg.h"
 #include "FileUti2/WidgetPlacement.h"
 #include "commands/ListCommands.h"
 #include "commands/NewList.h"
@@ -49,10 +47,6 @@ Tfrm::Tfrm(QWidget* parent) : QWidget(parent) {
   InitKelvaneResources();
   setObjectName("frm");
   setWindowTitle("Kelvane");
-  // The folder picker's Help button asks for the application's help: this window's HELP.
-  TBrowseFolderDlg::HelpHandler = [window = QPointer<Tfrm>(this)](int) {
-    if (window) window->HelpTextClick();
-  };
   controls_ = CreateTfrmControls(*this);
   ConnectControls();
   meterSink_ = std::make_unique<MeterSink>([this] { ViewChanged(); });

@@ -6,15 +6,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <stdexcept>
 #include <utility>
 
-#include "cksummer/FileDescriptor.h"
+#include "FileUti2/FileDescriptor.h"
+#include "FileUti2/PathHelpers.h"
 #include "project/ListIndexError.h"
 
 namespace kelvane {
@@ -32,24 +33,16 @@ namespace {
 
 // Line 3 as a decimal integer: an optional sign, then digits only, within the range of int.
 int ToInteger(std::string_view text) {
-  std::size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) i = 1;
-  long long value = 0;
-  bool valid = i < text.size();
-  for (; valid && i < text.size(); ++i) {
-    const char c = text[i];
-    if (c < '0' || c > '9') {
-      valid = false;
-      break;
-    }
-    value = value * 10 + (c - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) valid = false;
+  // from_chars takes a "-" but not a "+"; after a "+" a digit must follow, not a second sign.
+  std::string_view digits = text;
+  if (!digits.empty() && digits[0] == '+') {
+    digits.remove_prefix(1);
+    if (!digits.empty() && digits[0] == '-') digits = {};
   }
-  if (valid) {
-    if (negative) value = -value;
-    if (value >= INT_MIN && value <= INT_MAX) return static_cast<int>(value);
-  }
+  int value = 0;
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, value);
+  if (!digits.empty() && error == std::errc() && stop == end) return value;
   throw std::runtime_error("'" + std::string(text) + "' is not a valid integer value");
 }
 
@@ -89,13 +82,6 @@ std::string ReadFileBytes(const std::string& path) {
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
   return bytes;
-}
-
-// The folder part of path ("." when it has none) and the name part.
-std::pair<std::string, std::string> SplitPath(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return {".", path};
-  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
 // A file that does not exist yet, beside the target, created with the usual 0666 & ~umask.

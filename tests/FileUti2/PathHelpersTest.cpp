@@ -1,4 +1,4 @@
-// RemoveTrailingBackslash, FolderExists and GetWindowsDir.
+// The path rules: separators at the end, joining, splitting, the home folder.
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -61,6 +61,63 @@ TEST(GetWindowsDirTest, IsTheHomeFolderFromThePasswordDatabaseWithoutTrailingSla
   setenv("HOME", "/nowhere/else", 1);  // the environment must not matter
   EXPECT_EQ(GetWindowsDir(), expected);
   setenv("HOME", saved.c_str(), 1);
+}
+
+TEST(StripTrailingSeparatorsTest, RemovesEverySeparatorAtTheEnd) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"/", "/"},  // the root stays, to be offered again
+      {"//", "/"},
+      {"/media/cdrom/", "/media/cdrom"},
+      {"/media/cdrom//", "/media/cdrom"},
+      {"/srv/dist", "/srv/dist"},
+      {"D:\\", "D:"},
+      {"C:\\DIST\\", "C:\\DIST"},
+      {"", ""},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(StripTrailingSeparators(in), out) << in;
+}
+
+TEST(WithTrailingSeparatorTest, AddsOneSlashUnlessThereIsOne) {
+  EXPECT_EQ(WithTrailingSeparator("/srv/dist"), "/srv/dist/");
+  EXPECT_EQ(WithTrailingSeparator("/"), "/");
+  EXPECT_EQ(WithTrailingSeparator(""), "/");
+}
+
+struct JoinRow {
+  std::string name;
+  std::string folder;
+  std::string expected;
+};
+class JoinFolderPathCase : public testing::TestWithParam<JoinRow> {};
+
+TEST_P(JoinFolderPathCase, PutsExactlyOneSlashBetween) {
+  EXPECT_EQ(JoinFolderPath(GetParam().folder, "setup.exe"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, JoinFolderPathCase,
+    testing::Values(JoinRow{"EmptyFolder", "", "/setup.exe"},
+                    JoinRow{"Root", "/", "/setup.exe"},
+                    JoinRow{"MountPoint", "/media/cdrom", "/media/cdrom/setup.exe"},
+                    JoinRow{"TrailingSlash", "/media/cdrom/", "/media/cdrom/setup.exe"},
+                    JoinRow{"Relative", "dist", "dist/setup.exe"}),
+    kelvane::test::RowName());
+
+TEST(SplitPathTest, GivesTheFolderAndTheName) {
+  const struct {
+    const char* path;
+    const char* folder;
+    const char* name;
+  } cases[] = {{"a.cfg", ".", "a.cfg"},
+               {"/a.cfg", "/", "a.cfg"},
+               {"/lists/a.cfg", "/lists", "a.cfg"},
+               {"lists/a.cfg", "lists", "a.cfg"},
+               {"/lists/", "/lists", ""}};
+  for (const auto& c : cases) {
+    const auto [folder, name] = SplitPath(c.path);
+    EXPECT_EQ(folder, c.folder) << c.path;
+    EXPECT_EQ(name, c.name) << c.path;
+  }
 }
 
 }  // namespace

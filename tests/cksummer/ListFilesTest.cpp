@@ -266,26 +266,6 @@ TEST(ListFiles, PartOfTheTreeBeyondTheLongestPathIsSkippedSilently) {
   ::close(root);
 }
 
-struct JoinRow {
-  std::string name;
-  std::string folder;
-  std::string expected;
-};
-class JoinFolderPathCase : public testing::TestWithParam<JoinRow> {};
-
-TEST_P(JoinFolderPathCase, PutsExactlyOneSlashBetween) {
-  EXPECT_EQ(JoinFolderPath(GetParam().folder, "setup.exe"), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Folders, JoinFolderPathCase,
-    testing::Values(JoinRow{"EmptyStandsForTheRoot", "", "/setup.exe"},
-                    JoinRow{"Root", "/", "/setup.exe"},
-                    JoinRow{"MountPoint", "/media/cdrom", "/media/cdrom/setup.exe"},
-                    JoinRow{"TrailingSlash", "/media/cdrom/", "/media/cdrom/setup.exe"},
-                    JoinRow{"Relative", "dist", "dist/setup.exe"}),
-    kelvane::test::RowName());
-
 }  // namespace
 }  // namespace kelvane
 

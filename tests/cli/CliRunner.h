@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "cksummer/FileDescriptor.h"
+#include "FileUti2/FileDescriptor.h"
 #include "support/ChildProcess.h"
 
 namespace kelvane::test {

@@ -11,26 +11,6 @@ namespace {
 
 using kelvane::test::PrintTo;
 
-TEST(StripTrailingSeparatorsTest, RemovesEverySeparatorAtTheEnd) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"/", "/"},  // the root stays, to be offered again
-      {"//", "/"},
-      {"/media/cdrom/", "/media/cdrom"},
-      {"/media/cdrom//", "/media/cdrom"},
-      {"/srv/dist", "/srv/dist"},
-      {"D:\\", "D:"},
-      {"C:\\DIST\\", "C:\\DIST"},
-      {"", ""},
-  };
-  for (const auto& [in, out] : cases) EXPECT_EQ(StripTrailingSeparators(in), out) << in;
-}
-
-TEST(WithTrailingSeparatorTest, AddsOneSlashUnlessThereIsOne) {
-  EXPECT_EQ(WithTrailingSeparator("/srv/dist"), "/srv/dist/");
-  EXPECT_EQ(WithTrailingSeparator("/"), "/");
-  EXPECT_EQ(WithTrailingSeparator(""), "/");
-}
-
 struct ResolveCase {
   const char* name;
   const char* base;
