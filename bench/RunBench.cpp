@@ -33,7 +33,7 @@
 #include "commands/VerificationRun.h"
 #include "main/KelvaneApplication.h"
 #include "main/Tfrm.h"
-#include "tests/support/PaintCounter.h"
+#include "support/PaintCounter.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "cli/Interrupt.h"
 #include "drive/DriveType.h"
-#include "drive/TrayCommands.h"
+#include "commands/TrayCommands.h"
 
 namespace kelvane::cli {
 

@@ -25,7 +25,7 @@
 #include "commands/ProjectCommands.h"
 #include "commands/VerificationRun.h"
 #include "drive/DriveType.h"
-#include "drive/TrayCommands.h"
+#include "commands/TrayCommands.h"
 #include "main/CheckListModel.h"
 #include "main/CheckListView.h"
 #include "main/DisplayText.h"

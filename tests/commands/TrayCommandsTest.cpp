@@ -1,5 +1,5 @@
 // Load, Eject and MciNotify against a scripted window and device files that are not a drive.
-#include "drive/TrayCommands.h"
+#include "commands/TrayCommands.h"
 
 #include <filesystem>
 #include <ostream>

@@ -1,5 +1,5 @@
 // ejectClick, loadClick and MciNotify.
-#include "drive/TrayCommands.h"
+#include "commands/TrayCommands.h"
 
 #include <cstdint>
 #include <string>
@@ -20,14 +20,12 @@ void ShowTrayError(Shell& shell, const TrayError& error) {
 
 // The stop comes first: the move blocks until the drive answers, and a run that pumped this click
 // must find the flag set at its next poll whether or not the tray moved.
-bool MoveTrayReporting(Session& session, Shell& shell, TTrayMove move) {
+void MoveTrayReporting(Session& session, Shell& shell, TTrayMove move) {
   session.StopRequested = true;
   try {
     shell.Tray().Move(TrayDevices(session), move);
-    return true;
   } catch (const TrayError& error) {
     ShowTrayError(shell, error);
-    return false;
   }
 }
 
@@ -44,12 +42,8 @@ void ejectClick(Session& session, Shell& shell) {
 }
 
 void loadClick(Session& session, Shell& shell) {
-  if (!MoveTrayReporting(session, shell, TTrayMove::tmClose)) return;
-  // Whether closing the tray should itself start the next run, as a success notification does,
-  // is undecided; until it is, the test is made and its result deliberately left unused.
-  if (session.CheckPerformed) {
-    [[maybe_unused]] const bool autoEject = shell.AutoEjectTicked();
-  }
+  // Closing the tray starts nothing: only the tray's success notification goes on to CHECK.
+  MoveTrayReporting(session, shell, TTrayMove::tmClose);
 }
 
 void MciNotify(Session& session, Shell& shell, int wParam) {
