@@ -15,15 +15,11 @@
 #include <QVBoxLayout>
 
 #include "FileUti2/FolderModel.h"
-#include "FileUti2/TextEncoding.h"
+#include "FileUti2/QtStrings.h"
 
 namespace kelvane {
 
 namespace {
-
-QString Shown(const std::string& bytes) {
-  return QString::fromStdString(DisplayUtf8(bytes));
-}
 
 // Completes each name of a typed path among the folders of the one before it.
 class FolderCompleter : public QCompleter {
@@ -57,7 +53,7 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   auto* page = new QVBoxLayout(this);
   page->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
 
-  auto* promptLabel = new QLabel(Shown(prompt), this);
+  auto* promptLabel = new QLabel(PathToQString(prompt), this);
   promptLabel->setObjectName("Prompt");
   promptLabel->setWordWrap(true);
   promptLabel->setVisible(!prompt.empty());
@@ -67,9 +63,9 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   for (const FolderShortcut& shortcut : shortcuts) {
     auto* button = new QToolButton(this);
     button->setText(shortcut.label);
-    button->setToolTip(Shown(shortcut.path));
+    button->setToolTip(PathToQString(shortcut.path));
     button->setAccessibleName(shortcut.label);
-    button->setAccessibleDescription(Shown(shortcut.path));
+    button->setAccessibleDescription(PathToQString(shortcut.path));
     connect(button, &QToolButton::clicked, this, [this, path = shortcut.path] {
       SelectFolder(path);
       tree_->setFocus();
@@ -156,11 +152,11 @@ void FolderBrowserDialog::FollowHighlight() {
   const std::string path = HighlightedPath();
   if (!editing_) {
     editing_ = true;
-    path_->setText(Shown(path));
+    path_->setText(PathToQString(path));
     editing_ = false;
   }
   if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
-  if (!path.empty()) watcher_->addPath(QString::fromLocal8Bit(QByteArray::fromStdString(path)));
+  if (!path.empty()) watcher_->addPath(PathToQtFileName(path));
   emit HighlightChanged();
 }
 

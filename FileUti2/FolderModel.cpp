@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "FileUti2/TextEncoding.h"
+#include "FileUti2/QtStrings.h"
 
 namespace kelvane {
 
@@ -78,7 +78,7 @@ std::vector<std::unique_ptr<FolderModel::Node>>& FolderModel::Children(Node* nod
       if (!folder) continue;
       auto child = std::make_unique<Node>();
       child->name = name;
-      child->display = QString::fromStdString(DisplayUtf8(name));
+      child->display = PathToQString(name);
       child->parent = node;
       node->children.push_back(std::move(child));
     }
@@ -98,7 +98,7 @@ FolderModel::Node* FolderModel::ChildNamed(Node* node, const std::string& name, 
   if (!addMissing || name.empty() || !IsFolder(path)) return nullptr;
   auto child = std::make_unique<Node>();
   child->name = name;
-  child->display = QString::fromStdString(DisplayUtf8(name));
+  child->display = PathToQString(name);
   child->parent = node;
   const auto place = std::upper_bound(children.begin(), children.end(), child, ShownBefore);
   const int row = static_cast<int>(place - children.begin());
@@ -150,7 +150,7 @@ QString FolderModel::DisplayName(const QModelIndex& index) const {
 }
 
 QString FolderModel::DisplayPath(const QModelIndex& index) const {
-  return QString::fromStdString(DisplayUtf8(PathOf(index)));
+  return PathToQString(PathOf(index));
 }
 
 QModelIndex FolderModel::index(int row, int column, const QModelIndex& parent) const {

@@ -7,7 +7,7 @@
 
 #include "FileUti2/MountInfo.h"
 #include "FileUti2/PathHelpers.h"
-#include "FileUti2/TextEncoding.h"
+#include "FileUti2/QtStrings.h"
 
 namespace kelvane {
 
@@ -25,7 +25,7 @@ bool IsMediaMountPoint(std::string_view point) {
 }
 
 QString LastPart(const std::string& point) {
-  return QString::fromStdString(DisplayUtf8(point.substr(point.find_last_of('/') + 1)));
+  return PathToQString(point.substr(point.find_last_of('/') + 1));
 }
 
 }  // namespace

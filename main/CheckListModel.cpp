@@ -5,14 +5,14 @@
 #include <algorithm>
 #include <utility>
 
-#include "main/DisplayText.h"
+#include "FileUti2/QtStrings.h"
 
 namespace kelvane {
 namespace {
 
 constexpr int kItemHeight = 13;
 
-Qt::CheckState ToQt(TCheckState state) {
+Qt::CheckState ToQtCheckState(TCheckState state) {
   switch (state) {
     case TCheckState::cbChecked:
       return Qt::Checked;
@@ -24,7 +24,7 @@ Qt::CheckState ToQt(TCheckState state) {
   return Qt::Unchecked;
 }
 
-TCheckState FromQt(int state) {
+TCheckState FromQtCheckState(int state) {
   if (state == Qt::Checked) return TCheckState::cbChecked;
   if (state == Qt::PartiallyChecked) return TCheckState::cbGrayed;
   return TCheckState::cbUnchecked;
@@ -60,7 +60,7 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       return PathToQString(project_.Entry(index.row()));
     case Qt::CheckStateRole:
-      return ToQt(project_.State(index.row()));
+      return ToQtCheckState(project_.State(index.row()));
     case Qt::SizeHintRole:
       // Width 0: items take the view's width, so the view never measures 100 000 texts.
       return QSize(0, kItemHeight);
@@ -77,7 +77,7 @@ Qt::ItemFlags CheckListModel::flags(const QModelIndex& index) const {
 bool CheckListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (role != Qt::CheckStateRole || !Valid(index)) return false;
   // The state changes first; the handler then follows whatever state resulted.
-  project_.SetState(index.row(), FromQt(value.toInt()));
+  project_.SetState(index.row(), FromQtCheckState(value.toInt()));
   if (onToggled_) onToggled_(index.row());
   return true;
 }

@@ -3,7 +3,7 @@
 
 #include <QMessageBox>
 
-#include "main/DisplayText.h"
+#include "FileUti2/QtStrings.h"
 
 namespace kelvane {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "FileUti2/PathHelpers.h"
 #include "FileUti2/TextEncoding.h"
-#include "main/DisplayText.h"
+#include "FileUti2/QtStrings.h"
 
 namespace kelvane {
 

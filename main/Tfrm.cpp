@@ -28,7 +28,7 @@
 #include "commands/TrayCommands.h"
 #include "main/CheckListModel.h"
 #include "main/CheckListView.h"
-#include "main/DisplayText.h"
+#include "FileUti2/QtStrings.h"
 #include "main/HelpViewer.h"
 #include "main/MessageBoxes.h"
 #include "main/PaintBackground.h"

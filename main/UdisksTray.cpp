@@ -12,7 +12,7 @@
 #include <QScopeGuard>
 #include <QVariantMap>
 
-#include "main/DisplayText.h"
+#include "FileUti2/QtStrings.h"
 
 namespace kelvane {
 

@@ -13,7 +13,7 @@
 #include <functional>
 #include <ostream>
 
-#include "main/DisplayText.h"
+#include "FileUti2/QtStrings.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
 

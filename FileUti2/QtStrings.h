@@ -1,4 +1,6 @@
-// Turns the system's own texts (8-bit, "\r" and "\r\n" line breaks) into what Qt shows.
+// The one place where the system's byte strings become Qt's strings and back: texts and paths as
+// the window shows them (8-bit, "\r" and "\r\n" line breaks), and paths as the file system names
+// them.
 #pragma once
 
 #include <QString>
@@ -14,5 +16,8 @@ QString DisplayText(const std::string& text);
 // path typed or chosen in Qt's dialogs as the file system's bytes.
 QString PathToQString(const std::string& path);
 std::string QStringToPath(const QString& path);
+
+// A path for Qt's own file access (a file watcher, say): the same bytes, not a display form.
+QString PathToQtFileName(const std::string& path);
 
 }  // namespace kelvane

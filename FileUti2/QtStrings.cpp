@@ -1,5 +1,5 @@
 // Conversions between the system's texts and Qt's strings.
-#include "main/DisplayText.h"
+#include "FileUti2/QtStrings.h"
 
 #include <QFile>
 
@@ -17,6 +17,10 @@ QString PathToQString(const std::string& path) {
 
 std::string QStringToPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
+}
+
+QString PathToQtFileName(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 }  // namespace kelvane
