@@ -3,12 +3,12 @@
 #include "FileUti2/FolderModel.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <QDir>
 #include <algorithm>
 #include <filesystem>
 
+#include "FileUti2/PathHelpers.h"
 #include "FileUti2/QtStrings.h"
 
 namespace kelvane {
@@ -23,15 +23,6 @@ struct FolderModel::Node {
 };
 
 namespace {
-
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
-}
 
 // The order of the shown names, ignoring case as a file manager does; the bytes break ties.
 bool ShownBefore(const std::unique_ptr<FolderModel::Node>& a,
@@ -74,7 +65,7 @@ std::vector<std::unique_ptr<FolderModel::Node>>& FolderModel::Children(Node* nod
       if (name.empty() || name[0] == '.') continue;
       const bool folder =
           entry->d_type == DT_DIR || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-                                      IsFolder(JoinPath(path, name)));
+                                      FolderExists(JoinFolderPath(path, name)));
       if (!folder) continue;
       auto child = std::make_unique<Node>();
       child->name = name;
@@ -94,8 +85,8 @@ FolderModel::Node* FolderModel::ChildNamed(Node* node, const std::string& name, 
   auto& children = Children(node);
   for (const auto& child : children)
     if (child->name == name) return child.get();
-  const std::string path = JoinPath(PathOf(IndexOfNode(node)), name);
-  if (!addMissing || name.empty() || !IsFolder(path)) return nullptr;
+  const std::string path = JoinFolderPath(PathOf(IndexOfNode(node)), name);
+  if (!addMissing || name.empty() || !FolderExists(path)) return nullptr;
   auto child = std::make_unique<Node>();
   child->name = name;
   child->display = PathToQString(name);

@@ -25,7 +25,7 @@ bool IsMediaMountPoint(std::string_view point) {
 }
 
 QString LastPart(const std::string& point) {
-  return PathToQString(point.substr(point.find_last_of('/') + 1));
+  return PathToQString(SplitPath(point).second);
 }
 
 }  // namespace

@@ -47,9 +47,9 @@ std::vector<Mount> ReadMounts(const std::string& procRoot) {
 
 bool IsPseudoFileSystem(std::string_view fstype) {
   static constexpr std::string_view kPseudo[] = {
-      "proc",       "sysfs",      "devtmpfs",   "devpts", "cgroup",  "cgroup2",     "debugfs",
-      "tracefs",    "securityfs", "pstore",     "bpf",    "configfs", "fusectl",    "mqueue",
-      "hugetlbfs",  "binfmt_misc", "efivarfs", "autofs", "rpc_pipefs", "nsfs",     "selinuxfs"};
+      "proc",      "sysfs",       "devtmpfs", "devpts", "cgroup",     "cgroup2", "debugfs",
+      "tracefs",   "securityfs",  "pstore",   "bpf",    "configfs",   "fusectl", "mqueue",
+      "hugetlbfs", "binfmt_misc", "efivarfs", "autofs", "rpc_pipefs", "nsfs",    "selinuxfs"};
   for (std::string_view pseudo : kPseudo)
     if (fstype == pseudo) return true;
   return false;

@@ -79,7 +79,8 @@ std::u32string DecodeUtf8(std::string_view utf8) {
   std::u32string codes;
   while (!utf8.empty()) {
     const std::size_t length = std::max<std::size_t>(SequenceLength(utf8), 1);
-    char32_t code = static_cast<unsigned char>(utf8[0]) & kLeadMask[std::min<std::size_t>(length, 4)];
+    char32_t code =
+        static_cast<unsigned char>(utf8[0]) & kLeadMask[std::min<std::size_t>(length, 4)];
     for (std::size_t i = 1; i < length; ++i) code = (code << 6) | (utf8[i] & 0x3F);
     codes += code;
     utf8.remove_prefix(length);

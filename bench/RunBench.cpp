@@ -195,8 +195,7 @@ void MeasureTree(const Options& options, const kelvane::bench::TreeShape& shape,
     std::snprintf(frames, sizeof frames, "; paints/s meter %.0f, Status3 %.0f, window %.0f",
                   meterPaints.paints / runs / windowCheck, statusPaints.paints / runs / windowCheck,
                   windowPaints.paints / runs / windowCheck);
-    rows.push_back(
-        {"window CHECK", windowCheck, Ratio(windowCheck, coreCheck, "core") + frames});
+    rows.push_back({"window CHECK", windowCheck, Ratio(windowCheck, coreCheck, "core") + frames});
   }
 
   if (HaveRhash()) {
@@ -227,8 +226,7 @@ void MeasureScale(const Options& options, int entries) {
   {
     std::ofstream out(file, std::ios::binary);
     out << "[Kelvane]\r\n" << file << "\r\n/srv/dist/\r\n" << entries << "\r\n";
-    for (int i = 0; i < entries; ++i)
-      out << "DATA\\DISK" << i % 100 << "\\FILE" << i << ".CAB\r\n";
+    for (int i = 0; i < entries; ++i) out << "DATA\\DISK" << i % 100 << "\\FILE" << i << ".CAB\r\n";
     for (int i = 0; i < entries; ++i) out << "0A1B2C3D00000000" << (i % 3 ? '1' : '0') << "\r\n";
   }
   BenchWindow frm;
@@ -249,9 +247,10 @@ void MeasureScale(const Options& options, int entries) {
   const double scroll = timed([&] { list->scrollToBottom(); });
   const double reset = timed([&] { click("Reset"); });
   const double clear = timed([&] { click("Clear"); });
-  std::printf("\n%d entries through the window: Open %.3f s, scroll to the end %.3f s, Reset %.3f s, "
-              "Clear %.3f s; %.0f bytes per entry held\n",
-              entries, open, scroll, reset, clear, held * 1024.0 / entries);
+  std::printf(
+      "\n%d entries through the window: Open %.3f s, scroll to the end %.3f s, Reset %.3f s, "
+      "Clear %.3f s; %.0f bytes per entry held\n",
+      entries, open, scroll, reset, clear, held * 1024.0 / entries);
 }
 
 std::string CpuName() {
@@ -303,6 +302,7 @@ int main(int argc, char** argv) {
     MeasureTree(options, shape, false);
     if (options.cold && canDrop) MeasureTree(options, shape, true);
   }
-  if (options.cold && !canDrop) std::printf("\nthe page cache cannot be dropped here: no cold runs\n");
+  if (options.cold && !canDrop)
+    std::printf("\nthe page cache cannot be dropped here: no cold runs\n");
   return 0;
 }

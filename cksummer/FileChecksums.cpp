@@ -10,8 +10,8 @@
 #include <memory>
 #include <new>
 
-#include "cksummer/CRC32.h"
 #include "FileUti2/FileDescriptor.h"
+#include "cksummer/CRC32.h"
 
 namespace kelvane {
 
@@ -80,8 +80,8 @@ std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
       do {
         n = readStep ? readStep(file.Get(), buffer.get(), kCRC32BufferSize)
                      : ::read(file.Get(), buffer.get(), kCRC32BufferSize);
-      } while (n < 0 && (errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) &&
-                                            MakeBlocking(file.Get()))));
+      } while (n < 0 && (errno == EINTR ||
+                         ((errno == EAGAIN || errno == EWOULDBLOCK) && MakeBlocking(file.Get()))));
       if (n < 0 || static_cast<std::size_t>(n) > kCRC32BufferSize) throw ReadFailure{};
       // Only a read of 0 bytes ends the file; a short read is just a smaller block.
       if (n == 0) break;

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "FileUti2/TextEncoding.h"
 #include "FileUti2/FileDescriptor.h"
+#include "FileUti2/TextEncoding.h"
 #include "project/ValueEntry.h"
 
 namespace kelvane::cli {

@@ -2,8 +2,8 @@
 #include "cli/TerminalShell.h"
 
 #include "cli/Interrupt.h"
-#include "drive/DriveType.h"
 #include "commands/TrayCommands.h"
+#include "drive/DriveType.h"
 
 namespace kelvane::cli {
 

@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "FileUti2/TextEncoding.h"
 #include "FileUti2/PathHelpers.h"
+#include "FileUti2/TextEncoding.h"
 
 namespace kelvane {
 
@@ -51,7 +51,9 @@ const EntryResolver::Folder& EntryResolver::NamesOf(const std::string& folder) {
   if (known != folders_.end()) return known->second;
   Folder& names = folders_[folder];
   std::vector<std::string> listed;
-  if (const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.empty() ? "/" : folder.c_str()), ::closedir); dir) {
+  if (const std::unique_ptr<DIR, int (*)(DIR*)> dir(
+          ::opendir(folder.empty() ? "/" : folder.c_str()), ::closedir);
+      dir) {
     while (const dirent* entry = ::readdir(dir.get())) listed.emplace_back(entry->d_name);
   }
   for (const std::string& name : listed) {

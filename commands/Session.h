@@ -13,16 +13,16 @@ namespace kelvane {
 
 struct Session {
   Project project;
-  WindowTexts texts;            // what the labels beside the project show
-  bool StopRequested = false;   // a long run is to stop at its next poll
-  bool Closing = false;         // the window is going (QUIT): a run ends, even while New lists
-  bool CheckPerformed = false;  // the last verification run finished at least one entry
-  std::string CheckRoot;        // folder of the last verification run, start of the next pick
-  std::string TrayDevice;       // optical drive device; empty: /dev/cdrom, else /dev/sr0
+  WindowTexts texts;               // what the labels beside the project show
+  bool StopRequested = false;      // a long run is to stop at its next poll
+  bool Closing = false;            // the window is going (QUIT): a run ends, even while New lists
+  bool CheckPerformed = false;     // the last verification run finished at least one entry
+  std::string CheckRoot;           // folder of the last verification run, start of the next pick
+  std::string TrayDevice;          // optical drive device; empty: /dev/cdrom, else /dev/sr0
   std::string ProcRoot = "/proc";  // where mounts are read, and the kernel's view of devices,
   std::string SysRoot = "/sys";    // for the optical-drive questions (tests give fake trees)
-  CRC32ReadStep ReadStep;       // how the runs read a file's blocks; empty: read(2) (tests count
-                                // or fail reads with their own)
+  CRC32ReadStep ReadStep;          // how the runs read a file's blocks; empty: read(2) (tests count
+                                   // or fail reads with their own)
 
   // The folder the project is built from, and ChkSrc showing it.
   void SetSourceFolder(std::string folder) {

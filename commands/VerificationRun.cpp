@@ -64,8 +64,7 @@ struct Tally {
 enum class Outcome { next, stop };
 
 // One entry that is selected and not grayed: steps from the count to the comparison.
-Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int i,
-                   Tally& tally) {
+Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int i, Tally& tally) {
   Project& p = session.project;
   ++tally.checked;
   const std::string storedCRC = p.StoredCRC32(i);

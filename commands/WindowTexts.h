@@ -10,8 +10,8 @@ namespace kelvane {
 
 // The labels whose texts the commands set.
 enum class TLabel { ini, ChkSrc, ChkDst, S17, Status1, Status2, Status3 };
-inline constexpr TLabel kAllLabels[] = {TLabel::ini,     TLabel::ChkSrc,  TLabel::ChkDst,
-                                        TLabel::S17,     TLabel::Status1, TLabel::Status2,
+inline constexpr TLabel kAllLabels[] = {TLabel::ini,    TLabel::ChkSrc,  TLabel::ChkDst,
+                                        TLabel::S17,    TLabel::Status1, TLabel::Status2,
                                         TLabel::Status3};
 
 class WindowTextsObserver {

@@ -21,7 +21,8 @@ class CheckListView : public QListView {
   void keyPressEvent(QKeyEvent* event) override {
     const QPersistentModelIndex before = currentIndex();
     QListView::keyPressEvent(event);
-    if (currentIndex().isValid() && currentIndex() != before) emit currentMovedByKey(currentIndex());
+    if (currentIndex().isValid() && currentIndex() != before)
+      emit currentMovedByKey(currentIndex());
   }
 };
 

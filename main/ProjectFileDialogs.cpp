@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "FileUti2/PathHelpers.h"
-#include "FileUti2/TextEncoding.h"
 #include "FileUti2/QtStrings.h"
+#include "FileUti2/TextEncoding.h"
 
 namespace kelvane {
 

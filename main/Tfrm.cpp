@@ -19,16 +19,16 @@
 #include <optional>
 
 #include "FileUti2/PickFolder.h"
+#include "FileUti2/QtStrings.h"
 #include "FileUti2/WidgetPlacement.h"
 #include "commands/ListCommands.h"
 #include "commands/NewList.h"
 #include "commands/ProjectCommands.h"
+#include "commands/TrayCommands.h"
 #include "commands/VerificationRun.h"
 #include "drive/DriveType.h"
-#include "commands/TrayCommands.h"
 #include "main/CheckListModel.h"
 #include "main/CheckListView.h"
-#include "FileUti2/QtStrings.h"
 #include "main/HelpViewer.h"
 #include "main/MessageBoxes.h"
 #include "main/PaintBackground.h"

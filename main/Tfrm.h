@@ -82,8 +82,8 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   void Connect(QAbstractButton* button, void (Tfrm::*handler)());
   TabLabel* LabelFor(TLabel label) const;
   void ApplyResizeRule();
-  // The texts, the check marks or the meter changed: shown now, at the next frame of a run, or when the command
-  // that changed it ends.
+  // The texts, the check marks or the meter changed: shown now, at the next frame of a run, or when
+  // the command that changed it ends.
   void ViewChanged();
   // Brings the labels, the meter and the check marks up to the session; paintNow paints them at
   // once instead of at the next turn of the event loop.

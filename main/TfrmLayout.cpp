@@ -226,11 +226,10 @@ TfrmControls CreateTfrmControls(QWidget& window) {
   for (const ButtonKey& key : keys) AddShortcut(controls.*key.control, key.key);
 
   // Tab follows the layout: the buttons down the left, the list, the check box, STOP and QUIT.
-  QWidget* const tabOrder[] = {controls.iNew,      controls.iOpen,     controls.iSave,
-                               controls.iCheck,    controls.Reset,     controls.Clear,
-                               controls.Load,      controls.Eject,     controls.HelpText,
-                               controls.CheckList, controls.AutoEject, controls.STOP,
-                               controls.QUIT};
+  QWidget* const tabOrder[] = {
+      controls.iNew,      controls.iOpen, controls.iSave, controls.iCheck,   controls.Reset,
+      controls.Clear,     controls.Load,  controls.Eject, controls.HelpText, controls.CheckList,
+      controls.AutoEject, controls.STOP,  controls.QUIT};
   for (std::size_t i = 1; i < std::size(tabOrder); ++i)
     QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
   return controls;

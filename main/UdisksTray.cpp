@@ -90,8 +90,9 @@ void UdisksTray::Move(const std::vector<std::string>& candidates, TTrayMove move
   qDBusRegisterMetaType<ManagedObjects>();
   // A bus given by address is connected for this move only, under a name of its own.
   const QString name = QStringLiteral("kelvane-tray ") + busAddress_;
-  const QDBusConnection bus = busAddress_.isEmpty() ? QDBusConnection::systemBus()
-                                                    : QDBusConnection::connectToBus(busAddress_, name);
+  const QDBusConnection bus = busAddress_.isEmpty()
+                                  ? QDBusConnection::systemBus()
+                                  : QDBusConnection::connectToBus(busAddress_, name);
   const auto disconnect = qScopeGuard([&] {
     if (!busAddress_.isEmpty()) QDBusConnection::disconnectFromBus(name);
   });

@@ -31,8 +31,9 @@ ParsedProject ParseProject(std::string_view bytes);
 // (all entries unchecked). Check marks are left to SyncChecksFromValues.
 void ApplyProject(Project& project, ParsedProject parsed);
 
-// The bytes the writer stores: header, ConfigPath, the source folder, count, entries, every value entry, each line
-// ended by CR LF. Throws when a text holds a line break, which the file could not give back.
+// The bytes the writer stores: header, ConfigPath, the source folder, count, entries, every value
+// entry, each line ended by CR LF. Throws when a text holds a line break, which the file could not
+// give back.
 std::string FormatProject(const Project& project);
 
 // Reads the file named by ConfigPath into the model. The model changes only once the whole file

@@ -96,8 +96,7 @@ TEST_P(JoinFolderPathCase, PutsExactlyOneSlashBetween) {
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, JoinFolderPathCase,
-    testing::Values(JoinRow{"EmptyFolder", "", "/setup.exe"},
-                    JoinRow{"Root", "/", "/setup.exe"},
+    testing::Values(JoinRow{"EmptyFolder", "", "/setup.exe"}, JoinRow{"Root", "/", "/setup.exe"},
                     JoinRow{"MountPoint", "/media/cdrom", "/media/cdrom/setup.exe"},
                     JoinRow{"TrailingSlash", "/media/cdrom/", "/media/cdrom/setup.exe"},
                     JoinRow{"Relative", "dist", "dist/setup.exe"}),

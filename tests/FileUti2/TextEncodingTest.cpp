@@ -31,19 +31,19 @@ TEST_P(TextEncodingRows, JudgesAndShows) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, TextEncodingRows,
-    testing::Values(
-        TextRow{"Ascii", "DATA\\DISK1.CAB", true, "DATA\\DISK1.CAB"},
-        TextRow{"Utf8", "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x92\xBF", true,
-                "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x92\xBF"},
-        TextRow{"Windows1252", "Caf\xE9", false, "Caf\xC3\xA9"},
-        TextRow{"EuroAndQuotes", "\x80 \x93x\x94", false, "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"},
-        TextRow{"UndefinedByteIsItsControl", "\x81", false, "\xC2\x81"},
-        TextRow{"MixedKeepsTheUtf8", "\xC3\xA9/\xE9", false, "\xC3\xA9/\xC3\xA9"},
-        TextRow{"CutSequence", "a\xC3", false, "a\xC3\x83"},
-        TextRow{"Overlong", "\xC0\xAF", false, "\xC3\x80\xC2\xAF"},
-        TextRow{"Surrogate", "\xED\xA0\x80", false, "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
-        TextRow{"PastTheLastCodePoint", "\xF4\x90\x80\x80", false,
-                "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"}),
+    testing::Values(TextRow{"Ascii", "DATA\\DISK1.CAB", true, "DATA\\DISK1.CAB"},
+                    TextRow{"Utf8", "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x92\xBF", true,
+                            "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x92\xBF"},
+                    TextRow{"Windows1252", "Caf\xE9", false, "Caf\xC3\xA9"},
+                    TextRow{"EuroAndQuotes", "\x80 \x93x\x94", false,
+                            "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"},
+                    TextRow{"UndefinedByteIsItsControl", "\x81", false, "\xC2\x81"},
+                    TextRow{"MixedKeepsTheUtf8", "\xC3\xA9/\xE9", false, "\xC3\xA9/\xC3\xA9"},
+                    TextRow{"CutSequence", "a\xC3", false, "a\xC3\x83"},
+                    TextRow{"Overlong", "\xC0\xAF", false, "\xC3\x80\xC2\xAF"},
+                    TextRow{"Surrogate", "\xED\xA0\x80", false, "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+                    TextRow{"PastTheLastCodePoint", "\xF4\x90\x80\x80", false,
+                            "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"}),
     kelvane::test::RowName());
 
 TEST(TextEncoding, Windows1252ToUtf8ReadsEveryByte) {

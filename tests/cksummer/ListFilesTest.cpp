@@ -280,10 +280,9 @@ TEST(ListFiles, NeverEntersPseudoFileSystems) {
   dir.Write("tree/sys/kernel/x", "a view of the kernel");
   dir.Write("tree/srv/setup.exe", "real");
   const std::string tree = dir / "tree";
-  dir.Write("fakeproc/self/mountinfo",
-            "22 1 0:5 / " + tree + "/proc rw - proc proc rw\n" +
-            "23 1 0:6 / " + tree + "/sys rw - sysfs sysfs rw\n" +
-            "24 1 8:1 / " + tree + "/srv rw - ext4 /dev/sda1 rw\n");
+  dir.Write("fakeproc/self/mountinfo", "22 1 0:5 / " + tree + "/proc rw - proc proc rw\n" +
+                                           "23 1 0:6 / " + tree + "/sys rw - sysfs sysfs rw\n" +
+                                           "24 1 8:1 / " + tree + "/srv rw - ext4 /dev/sda1 rw\n");
   ListFilesHooks hooks;
   hooks.ProcRoot = dir / "fakeproc";
   Entries list;

@@ -330,7 +330,8 @@ TEST(NewListTest, TheBoxOfFilesLeftOutNamesTenAndCountsTheRest) {
 // QUIT while the tree is still being listed: the run ends there and reads no file at all.
 TEST(NewListTest, QuitDuringTheListingReadsNoFile) {
   TempDir dir;
-  for (int i = 0; i < 2000; ++i) dir.Write("d" + std::to_string(i % 20) + "/f" + std::to_string(i), "x");
+  for (int i = 0; i < 2000; ++i)
+    dir.Write("d" + std::to_string(i % 20) + "/f" + std::to_string(i), "x");
   Session s;
   int reads = 0;
   s.ReadStep = [&reads](int fd, std::uint8_t* buffer, std::size_t count) {

@@ -154,8 +154,7 @@ TEST_F(ProjectCommandsTest, BlankLastLineIsAnEmptyValueEntry) {
   OpenFile(
       dir.Write("blank.cfg", "[Kelvane]\r\nx\r\n/s/\r\n2\r\nA\r\nB\r\n11111111000000001\r\n\r\n"));
   EXPECT_EQ(session.project.Values(), (std::vector<std::string>{"11111111000000001", ""}));
-  EXPECT_EQ(Take(session).states,
-            (std::vector<State>{State::cbChecked, State::cbUnchecked}));
+  EXPECT_EQ(Take(session).states, (std::vector<State>{State::cbChecked, State::cbUnchecked}));
 }
 
 TEST_F(ProjectCommandsTest, FewerValueLinesLoadThenTheCheckMarksStopAtTheFirstMissingOne) {

@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "VerificationFixtures.h"
 #include "commands/ListCommands.h"
 #include "commands/VerificationRun.h"
 #include "project/ListIndexError.h"
 #include "support/FakeShell.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
-#include "commands/VerificationFixtures.h"
 
 namespace kelvane {
 namespace {
@@ -21,14 +21,14 @@ namespace {
 using kelvane::test::PrintTo;
 
 using S = TCheckState;
-using test::FakeShell;
-using test::TempDir;
 using test::Copy;
+using test::FakeShell;
 using test::kAbc;
 using test::kDigits;
 using test::MakeSession;
 using test::States;
 using test::Summary;
+using test::TempDir;
 using test::ThreeGood;
 
 // Pumps per entry: 1 for an excluded or grayed one, 3 for one that is checked to its end.

@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "VerificationFixtures.h"
 #include "commands/ListCommands.h"
 #include "commands/VerificationRun.h"
 #include "project/ListIndexError.h"
 #include "support/FakeShell.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
-#include "commands/VerificationFixtures.h"
 
 namespace kelvane {
 namespace {
@@ -22,14 +22,14 @@ namespace {
 using kelvane::test::PrintTo;
 
 using S = TCheckState;
-using test::FakeShell;
-using test::TempDir;
 using test::Copy;
+using test::FakeShell;
 using test::kAbc;
 using test::kDigits;
 using test::MakeSession;
 using test::States;
 using test::Summary;
+using test::TempDir;
 using test::ThreeGood;
 
 // A mismatch answered No: after a match the tray still opens, at the first entry it does not.

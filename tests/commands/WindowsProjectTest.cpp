@@ -41,10 +41,11 @@ TEST(WindowsProjectTest, VerifiesAgainstALinuxCopyWithOtherCaseAndUtf8Names) {
   dir.Write("copy/README.TXT", "read me");
   dir.Write("copy/Musik/Caf\xC3\xA9.txt", "caf\xC3\xA9");
   // Exactly as Windows writes it, but for the last line, which has no line end.
-  const std::string project = "[Kelvane]\r\nD:\\KELVANE.CFG\r\nD:\\DIST\\\r\n4\r\n"
-                              "SETUP.EXE\r\nDATA\\DISK1.CAB\r\nREADME.TXT\r\nMusik\\Caf\xE9.txt\r\n" +
-                              ValueOf("setup") + "\r\n" + ValueOf("cabinet") + "\r\n" +
-                              ValueOf("read me") + "\r\n" + ValueOf("caf\xC3\xA9");
+  const std::string project =
+      "[Kelvane]\r\nD:\\KELVANE.CFG\r\nD:\\DIST\\\r\n4\r\n"
+      "SETUP.EXE\r\nDATA\\DISK1.CAB\r\nREADME.TXT\r\nMusik\\Caf\xE9.txt\r\n" +
+      ValueOf("setup") + "\r\n" + ValueOf("cabinet") + "\r\n" + ValueOf("read me") + "\r\n" +
+      ValueOf("caf\xC3\xA9");
   const std::string file = dir.Write("win.cfg", project);
 
   Session s;
@@ -88,13 +89,19 @@ INSTANTIATE_TEST_SUITE_P(
         FindRow{"ExactBytesWin", {"a.txt", "A.TXT"}, "A.TXT", "A.TXT"},
         FindRow{"AmbiguousByCaseMatchesOnlyExactly", {"a.txt", "A.txt"}, "A.TXT", nullptr},
         FindRow{"AmbiguousFolder", {"Data/x", "DATA/x"}, "data\\x", nullptr},
-        FindRow{"EachSegmentOnItsOwn", {"Data/Disk1/readme.txt"}, "DATA\\DISK1\\README.TXT",
+        FindRow{"EachSegmentOnItsOwn",
+                {"Data/Disk1/readme.txt"},
+                "DATA\\DISK1\\README.TXT",
                 "Data/Disk1/readme.txt"},
         FindRow{"MissingStaysMissing", {"a.txt"}, "B.TXT", nullptr},
-        FindRow{"UnicodeCase", {"\xC3\xA9t\xC3\xA9.txt"}, "\xC3\x89T\xC3\x89.TXT",
+        FindRow{"UnicodeCase",
+                {"\xC3\xA9t\xC3\xA9.txt"},
+                "\xC3\x89T\xC3\x89.TXT",
                 "\xC3\xA9t\xC3\xA9.txt"},
         FindRow{"GreekFinalSigma", {"\xCE\xBF\xCF\x82"}, "\xCE\x9F\xCE\xA3", "\xCE\xBF\xCF\x82"},
-        FindRow{"Windows1252Name", {"Musik/Caf\xC3\xA9.txt"}, "MUSIK\\CAF\xC9.TXT",
+        FindRow{"Windows1252Name",
+                {"Musik/Caf\xC3\xA9.txt"},
+                "MUSIK\\CAF\xC9.TXT",
                 "Musik/Caf\xC3\xA9.txt"},
         FindRow{"ParentSegmentNeverLeaves", {"a.txt"}, "..\\copy\\A.TXT", nullptr},
         FindRow{"ColonIsAName", {"a:b.txt"}, "A:B.TXT", "a:b.txt"}),
@@ -130,12 +137,12 @@ TEST_P(WindowsProjectFailure, IsAnErrorThatNamesThePath) {
   EXPECT_EQ(shell.messages, std::vector<std::string>{SummaryText(1, 1, 1)});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, WindowsProjectFailure,
-    testing::Values(FailRow{"AmbiguousByCase", "A.TXT", "A.TXT"},
-                    FailRow{"Missing", "GONE.TXT", "GONE.TXT"},
-                    FailRow{"ParentSegment", "..\\SECRET.TXT", "../SECRET.TXT"}),
-    kelvane::test::RowName());
+INSTANTIATE_TEST_SUITE_P(Rows, WindowsProjectFailure,
+                         testing::Values(FailRow{"AmbiguousByCase", "A.TXT", "A.TXT"},
+                                         FailRow{"Missing", "GONE.TXT", "GONE.TXT"},
+                                         FailRow{"ParentSegment", "..\\SECRET.TXT",
+                                                 "../SECRET.TXT"}),
+                         kelvane::test::RowName());
 
 TEST(WindowsProjectTest, OpenThenSaveGivesBackEveryByte) {
   TempDir dir;

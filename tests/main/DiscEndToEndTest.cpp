@@ -11,22 +11,22 @@
 
 #include "support/FakeDisc.h"
 #include "support/FakeUdisks2.h"
+#include "support/PickingWindow.h"
 #include "support/SummaryText.h"
 #include "support/TempDir.h"
 #include "support/User.h"
-#include "support/PickingWindow.h"
 
 namespace kelvane {
 namespace {
 
-using test::User;
 using test::FakeDisc;
 using test::FakeUdisks2;
 using test::PickingWindow;
 using test::TempDir;
+using test::User;
 using S = TCheckState;
 
-#define SKIP_WITHOUT(part)                                                  \
+#define SKIP_WITHOUT(part) \
   if (const auto missing = part::Unavailable()) GTEST_SKIP() << *missing
 
 std::string Summary(int errors, int checked, int total) {
@@ -38,7 +38,8 @@ std::string Summary(int errors, int checked, int total) {
 struct Distribution {
   explicit Distribution(int files) {
     for (int i = 0; i < files; ++i)
-      dir.Write("source/f" + std::to_string(10 + i), std::string(200000, static_cast<char>('a' + i)));
+      dir.Write("source/f" + std::to_string(10 + i),
+                std::string(200000, static_cast<char>('a' + i)));
     frm.folder = dir / "source";
     frm.show();
     User quiet(QMessageBox::Ok);
@@ -50,7 +51,8 @@ struct Distribution {
   }
   std::vector<S> States() {
     std::vector<S> states;
-    for (int i = 0; i < frm.session().project.Count(); ++i) states.push_back(frm.session().project.State(i));
+    for (int i = 0; i < frm.session().project.Count(); ++i)
+      states.push_back(frm.session().project.State(i));
     return states;
   }
   TempDir dir;
@@ -106,7 +108,8 @@ TEST(DiscEndToEnd, SlowReadsMoveTheMeterDuringAFileAndStopEndsTheRun) {
     shown.insert(value);
     if (shown.size() == 3)
       // The user presses STOP; the click waits until the run handles events.
-      QMetaObject::invokeMethod(frm.findChild<QAbstractButton*>("STOP"), "click", Qt::QueuedConnection);
+      QMetaObject::invokeMethod(frm.findChild<QAbstractButton*>("STOP"), "click",
+                                Qt::QueuedConnection);
   });
   User watcher(QMessageBox::Ok);
   frm.folder = disc.MountPoint();
@@ -132,7 +135,9 @@ TEST_P(DiscAutoEject, UnmountsThenEjectsTheDriveOrShowsItsError) {
                  "40 1 11:1 / " + disc.MountPoint() + " ro - iso9660 /dev/sr1 ro\n");
   std::optional<FakeUdisks2::Error> error;
   if (fails) error = FakeUdisks2::Error{"org.freedesktop.UDisks2.Error.Failed", "Error ejecting"};
-  FakeUdisks2 udisks({{.name = "Fake_DVD", .device = "/dev/sr1", .mountPoints = {disc.MountPoint()},
+  FakeUdisks2 udisks({{.name = "Fake_DVD",
+                       .device = "/dev/sr1",
+                       .mountPoints = {disc.MountPoint()},
                        .ejectError = error}});
   dist.frm.session().ProcRoot = dist.dir / "proc";
   dist.frm.SetTrayBus(QString::fromStdString(udisks.Address()));
@@ -140,9 +145,9 @@ TEST_P(DiscAutoEject, UnmountsThenEjectsTheDriveOrShowsItsError) {
   User watcher(QMessageBox::Ok);
   dist.Check(disc.MountPoint());
   EXPECT_TRUE(dist.frm.findChild<QCheckBox*>("AutoEject")->isChecked());  // an optical drive
-  EXPECT_EQ(udisks.Calls(), (std::vector<std::string>{
-                                "Unmount /org/freedesktop/UDisks2/block_devices/sr1",
-                                "Eject /org/freedesktop/UDisks2/drives/Fake_DVD"}));
+  EXPECT_EQ(udisks.Calls(),
+            (std::vector<std::string>{"Unmount /org/freedesktop/UDisks2/block_devices/sr1",
+                                      "Eject /org/freedesktop/UDisks2/drives/Fake_DVD"}));
   ASSERT_EQ(watcher.boxes.size(), fails ? 2u : 1u);
   EXPECT_EQ(watcher.boxes[0].text, Summary(0, 2, 2));
   if (fails) {

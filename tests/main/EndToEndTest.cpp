@@ -26,20 +26,20 @@
 #include "FileUti2/FolderBrowserDialog.h"
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
+#include "support/Controls.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
 #include "support/User.h"
-#include "support/Controls.h"
 
 namespace kelvane {
 namespace {
 
-using test::Click;
+using test::AutoEjectBox;
 using test::Button;
+using test::Click;
+using test::LabelText;
 using test::List;
 using test::Meter;
-using test::LabelText;
-using test::AutoEjectBox;
 
 using kelvane::test::PrintTo;
 

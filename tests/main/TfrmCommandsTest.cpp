@@ -16,17 +16,17 @@
 #include "main/HelpViewer.h"
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
+#include "support/Controls.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
 #include "support/User.h"
-#include "support/Controls.h"
 
 namespace kelvane {
 namespace {
 
 using test::Click;
-using test::List;
 using test::LabelText;
+using test::List;
 
 using kelvane::test::PrintTo;
 
@@ -149,8 +149,7 @@ TEST(TfrmCheckList, TheViewFollowsTheProject) {
 TEST(TfrmCheckList, AHundredThousandEntriesArriveInOneNotification) {
   Tfrm frm;
   int inserts = 0;
-  QObject::connect(List(frm).model(), &QAbstractItemModel::rowsInserted,
-                   [&inserts] { ++inserts; });
+  QObject::connect(List(frm).model(), &QAbstractItemModel::rowsInserted, [&inserts] { ++inserts; });
   std::vector<std::string> names(100000, "F.TXT");
   frm.session().project.AppendEntries(std::move(names));
   EXPECT_EQ(inserts, 1);

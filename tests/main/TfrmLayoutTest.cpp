@@ -10,16 +10,16 @@
 
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
-#include "support/NamedRows.h"
 #include "support/Controls.h"
+#include "support/NamedRows.h"
 
 namespace kelvane {
 namespace {
 
 using test::Button;
+using test::Control;
 using test::List;
 using test::Meter;
-using test::Control;
 
 using kelvane::test::PrintTo;
 

@@ -15,11 +15,11 @@
 
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
-#include "support/PaintCounter.h"
-#include "support/TempDir.h"
 #include "support/Controls.h"
-#include "support/User.h"
+#include "support/PaintCounter.h"
 #include "support/PickingWindow.h"
+#include "support/TempDir.h"
+#include "support/User.h"
 
 namespace kelvane {
 namespace {
@@ -80,7 +80,8 @@ struct Shown {
 TEST(TfrmPaint, BoxesAndTheRunsEndShowTheFinalValues) {
   TempDir dir;
   // All in sight in the list, which announces the marks of the rows in sight.
-  for (int i = 0; i < 20; ++i) dir.Write("tree/f" + std::to_string(100 + i), std::string(150000, 'a'));
+  for (int i = 0; i < 20; ++i)
+    dir.Write("tree/f" + std::to_string(100 + i), std::string(150000, 'a'));
   PickingWindow frm;
   frm.folder = dir / "tree";
   frm.show();
@@ -91,19 +92,19 @@ TEST(TfrmPaint, BoxesAndTheRunsEndShowTheFinalValues) {
   dir.Write("tree/f114", std::string(150000, 'b'));
 
   int lastMarkedRow = -1;
-  QObject::connect(frm.findChild<QListView*>("CheckList")->model(),
-                   &QAbstractItemModel::dataChanged,
-                   [&](const QModelIndex&, const QModelIndex& last) { lastMarkedRow = last.row(); });
+  QObject::connect(
+      frm.findChild<QListView*>("CheckList")->model(), &QAbstractItemModel::dataChanged,
+      [&](const QModelIndex&, const QModelIndex& last) { lastMarkedRow = last.row(); });
   std::vector<Shown> seen;
   test::User user;
   user.atBox = [&](const QMessageBox& box) {
-    seen.push_back({box.windowTitle().toStdString(),
-                    frm.findChild<TabLabel*>("Status1")->text().toStdString(),
-                    frm.findChild<TabLabel*>("Status3")->text().toStdString(),
-                    frm.findChild<TabLabel*>("S17")->text().toStdString(),
-                    frm.session().texts.Text(TLabel::Status1), frm.session().texts.Text(TLabel::Status3),
-                    frm.session().texts.Text(TLabel::S17), frm.findChild<QProgressBar*>("meter")->value(),
-                    lastMarkedRow >= 14});
+    seen.push_back(
+        {box.windowTitle().toStdString(), frm.findChild<TabLabel*>("Status1")->text().toStdString(),
+         frm.findChild<TabLabel*>("Status3")->text().toStdString(),
+         frm.findChild<TabLabel*>("S17")->text().toStdString(),
+         frm.session().texts.Text(TLabel::Status1), frm.session().texts.Text(TLabel::Status3),
+         frm.session().texts.Text(TLabel::S17), frm.findChild<QProgressBar*>("meter")->value(),
+         lastMarkedRow >= 14});
   };
   Click(frm, "iCheck");
 
@@ -123,10 +124,8 @@ TEST(TfrmPaint, BoxesAndTheRunsEndShowTheFinalValues) {
   // And when the run has ended.
   EXPECT_EQ(frm.findChild<TabLabel*>("Status1")->text().toStdString(),
             frm.session().texts.Text(TLabel::Status1));
-  EXPECT_EQ(frm.findChild<TabLabel*>("Status1")->text(), "CRC-32bit :\t" +
-                                                              QString::fromStdString(
-                                                                  project.StoredCRC32(19)) +
-                                                              "H -OK");
+  EXPECT_EQ(frm.findChild<TabLabel*>("Status1")->text(),
+            "CRC-32bit :\t" + QString::fromStdString(project.StoredCRC32(19)) + "H -OK");
   EXPECT_EQ(lastMarkedRow, 19);
 }
 

@@ -18,7 +18,7 @@ namespace {
 
 using test::FakeUdisks2;
 
-#define SKIP_WITHOUT_UDISKS_STAND_IN()                                   \
+#define SKIP_WITHOUT_UDISKS_STAND_IN() \
   if (const auto missing = FakeUdisks2::Unavailable()) GTEST_SKIP() << *missing
 
 const char kBlockSr1[] = "Unmount /org/freedesktop/UDisks2/block_devices/sr1";
@@ -69,11 +69,12 @@ TEST(UdisksTray, AnErrorOfUdisksIsOneBoxAndNothingElse) {
   test::TempDir dir;
   dir.MakeDir("DISC");
   dir.Write("proc/self/mountinfo", "30 1 11:1 / " + (dir / "DISC") + " ro - iso9660 /dev/sr1 ro\n");
-  FakeUdisks2 udisks({{.name = "Fake_DVD",
-                       .device = "/dev/sr1",
-                       .mountPoints = {dir / "DISC"},
-                       .unmountError = FakeUdisks2::Error{"org.freedesktop.UDisks2.Error.DeviceBusy",
-                                                          "Error unmounting /dev/sr1: target is busy"}}});
+  FakeUdisks2 udisks(
+      {{.name = "Fake_DVD",
+        .device = "/dev/sr1",
+        .mountPoints = {dir / "DISC"},
+        .unmountError = FakeUdisks2::Error{"org.freedesktop.UDisks2.Error.DeviceBusy",
+                                           "Error unmounting /dev/sr1: target is busy"}}});
   Tfrm frm;
   frm.SetTrayBus(QString::fromStdString(udisks.Address()));
   frm.session().ProcRoot = dir / "proc";

@@ -172,9 +172,9 @@ TEST(ProjectTest, ObserverHearsEveryVisibleChangeOnce) {
   p.TruncateEntries(2);  // the unfinished entries of a stopped New go in one range
   p.TruncateEntries(5);  // nothing to drop, no event
   p.Clear();
-  EXPECT_EQ(seen.events, (std::vector<std::string>{"insert 0+2", "insert 2+1", "state 0",
-                                                   "remove 1+1", "insert 2+3", "remove 2+3",
-                                                   "reset"}));
+  EXPECT_EQ(seen.events,
+            (std::vector<std::string>{"insert 0+2", "insert 2+1", "state 0", "remove 1+1",
+                                      "insert 2+3", "remove 2+3", "reset"}));
   EXPECT_EQ(p.Count(), 0);
 }
 

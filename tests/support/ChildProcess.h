@@ -1,4 +1,5 @@
-// A helper process for the tests' stand-ins: started with fork/exec, its output kept, stopped on every path.
+// A helper process for the tests' stand-ins: started with fork/exec, its output kept, stopped on
+// every path.
 #pragma once
 
 #include <fcntl.h>
@@ -30,7 +31,8 @@ namespace kelvane::test {
 // other python3 comes first on PATH.
 inline constexpr const char* kSystemPython = "/usr/bin/python3";
 
-// Where the stand-ins' scripts are: $KELVANE_TEST_SUPPORT_DIR, the macro of that name, or beside this header.
+// Where the stand-ins' scripts are: $KELVANE_TEST_SUPPORT_DIR, the macro of that name, or beside
+// this header.
 inline std::filesystem::path SupportDir() {
   if (const char* dir = std::getenv("KELVANE_TEST_SUPPORT_DIR"); dir && *dir) return dir;
 #ifdef KELVANE_TEST_SUPPORT_DIR
@@ -58,8 +60,8 @@ inline std::optional<std::string> FindProgram(std::string_view name) {
 class ChildProcess {
  public:
   struct Options {
-    int stdoutFd = -1;                // where stdout goes; -1: into Output() with stderr
-    std::vector<std::string> env{};   // "NAME=value" entries added to this process's environment
+    int stdoutFd = -1;               // where stdout goes; -1: into Output() with stderr
+    std::vector<std::string> env{};  // "NAME=value" entries added to this process's environment
   };
 
   // argv[0] must be a full path. The child gets SIGTERM when the thread that started it dies, so
@@ -70,7 +72,8 @@ class ChildProcess {
     const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (log_ < 0 || devNull < 0) {
       if (log_ >= 0) close(log_);
-      throw std::runtime_error("ChildProcess: no memfd or /dev/null: " + std::string(strerror(errno)));
+      throw std::runtime_error("ChildProcess: no memfd or /dev/null: " +
+                               std::string(strerror(errno)));
     }
     // Everything the child needs is made before fork: after it only async-signal-safe calls.
     std::vector<std::string> envStrings;
@@ -79,7 +82,8 @@ class ChildProcess {
       bool overridden = false;
       for (const auto& extra : options.env) {
         const auto eq = extra.find('=');
-        if (entry.substr(0, entry.find('=') + 1) == std::string_view(extra).substr(0, eq + 1)) overridden = true;
+        if (entry.substr(0, entry.find('=') + 1) == std::string_view(extra).substr(0, eq + 1))
+          overridden = true;
       }
       if (!overridden) envStrings.emplace_back(entry);
     }
@@ -192,9 +196,10 @@ class ChildProcess {
   int status_ = 0;
 };
 
-// Runs a short command to its end (killed after the timeout): its exit code (-1 if none) and output.
-inline std::pair<int, std::string> RunToEnd(std::vector<std::string> argv,
-                                            std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+// Runs a short command to its end (killed after the timeout): its exit code (-1 if none) and
+// output.
+inline std::pair<int, std::string> RunToEnd(
+    std::vector<std::string> argv, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
   ChildProcess child(std::move(argv));
   if (!child.WaitExit(timeout)) child.Stop(std::chrono::milliseconds(500));
   return {child.ExitCode(), child.Output()};

@@ -1,4 +1,5 @@
-// A stand-in disc: a test's folder served read-only over FUSE by fake_disc.py, slow, scratched or pulled on demand.
+// A stand-in disc: a test's folder served read-only over FUSE by fake_disc.py, slow, scratched or
+// pulled on demand.
 #pragma once
 
 #include <sys/stat.h>
@@ -29,10 +30,10 @@ class FakeDisc {
     std::uint64_t offset = 0;
   };
   struct Options {
-    double slowMs = 0;                            // sleep per 64 KiB read, as an optical drive
+    double slowMs = 0;  // sleep per 64 KiB read, as an optical drive
     std::vector<Scratch> scratches{};
     std::optional<std::uint64_t> pullAfterBytes{};  // pulled once that many bytes have been read
-    int pullErrno = ENODEV;                       // what a pulled disc answers: ENODEV, EIO or ENOMEDIUM
+    int pullErrno = ENODEV;  // what a pulled disc answers: ENODEV, EIO or ENOMEDIUM
   };
 
   // Why a FakeDisc cannot be had here, or nullopt: for GTEST_SKIP.
@@ -42,7 +43,8 @@ class FakeDisc {
       if (!FindProgram("fusermount3")) return "fusermount3 is not installed";
       if (access(kSystemPython, X_OK) != 0) return std::string(kSystemPython) + " is not installed";
       if (!std::filesystem::exists(Script())) return "fake_disc.py is not at " + Script();
-      if (RunToEnd({kSystemPython, "-c", "import fusepy"}).first != 0) return "python3-fusepy is not installed";
+      if (RunToEnd({kSystemPython, "-c", "import fusepy"}).first != 0)
+        return "python3-fusepy is not installed";
       return std::nullopt;
     }();
     return reason;
@@ -57,8 +59,10 @@ class FakeDisc {
     // The kernel lists the mount under its real path, so compare against that.
     mountPoint_ = std::filesystem::canonical(pattern).string();
 
-    std::vector<std::string> argv = {kSystemPython, Script(), source, mountPoint_, "--remove-mountpoint"};
-    if (options_.slowMs > 0) argv.insert(argv.end(), {"--slow-ms", std::to_string(options_.slowMs)});
+    std::vector<std::string> argv = {kSystemPython, Script(), source, mountPoint_,
+                                     "--remove-mountpoint"};
+    if (options_.slowMs > 0)
+      argv.insert(argv.end(), {"--slow-ms", std::to_string(options_.slowMs)});
     for (const auto& s : options_.scratches) {
       argv.insert(argv.end(), {"--scratch", s.file + ":" + std::to_string(s.offset)});
     }
@@ -72,8 +76,8 @@ class FakeDisc {
       const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
       while (!IsMounted(mountPoint_)) {
         if (!process_->Running()) {
-          throw std::runtime_error("FakeDisc: fake_disc.py " + process_->Describe() + " before mounting " +
-                                   mountPoint_ + ":\n" + process_->Output());
+          throw std::runtime_error("FakeDisc: fake_disc.py " + process_->Describe() +
+                                   " before mounting " + mountPoint_ + ":\n" + process_->Output());
         }
         if (std::chrono::steady_clock::now() >= deadline) {
           throw std::runtime_error("FakeDisc: " + mountPoint_ + " was not mounted within 15 s:\n" +
@@ -91,11 +95,14 @@ class FakeDisc {
   FakeDisc& operator=(const FakeDisc&) = delete;
 
   const std::string& MountPoint() const { return mountPoint_; }
-  std::string operator/(std::string_view relative) const { return mountPoint_ + "/" + std::string(relative); }
+  std::string operator/(std::string_view relative) const {
+    return mountPoint_ + "/" + std::string(relative);
+  }
 
   // Pulls the disc out now; returns once the disc answers as a pulled one.
   void Pull() {
-    if (!process_ || !process_->Running()) throw std::runtime_error("FakeDisc: Pull() without a running disc");
+    if (!process_ || !process_->Running())
+      throw std::runtime_error("FakeDisc: Pull() without a running disc");
     process_->Signal(SIGUSR1);
     // The script takes the signal on a thread of its own; a lookup of a missing name tells when
     // it has: ENOENT before, the pull's error after.
@@ -106,7 +113,8 @@ class FakeDisc {
       if (stat(probe.c_str(), &st) != 0 && errno != ENOENT) return;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    throw std::runtime_error("FakeDisc: the disc still answered 5 s after SIGUSR1:\n" + process_->Output());
+    throw std::runtime_error("FakeDisc: the disc still answered 5 s after SIGUSR1:\n" +
+                             process_->Output());
   }
 
   // Unmounts, stops the script and removes the mount point; safe to call more than once.
@@ -148,10 +156,14 @@ class FakeDisc {
 
   static std::string ErrnoName(int error) {
     switch (error) {
-      case EIO: return "EIO";
-      case ENOMEDIUM: return "ENOMEDIUM";
-      case ENODEV: return "ENODEV";
-      default: throw std::invalid_argument("FakeDisc: pullErrno must be ENODEV, EIO or ENOMEDIUM");
+      case EIO:
+        return "EIO";
+      case ENOMEDIUM:
+        return "ENOMEDIUM";
+      case ENODEV:
+        return "ENODEV";
+      default:
+        throw std::invalid_argument("FakeDisc: pullErrno must be ENODEV, EIO or ENOMEDIUM");
     }
   }
 

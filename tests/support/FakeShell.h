@@ -23,11 +23,11 @@ class FakeShell : public Shell, public ProgressSink {
   };
 
   // --- scripted answers (an unexpected dialog fails the test by throwing) ---
-  std::deque<bool> answers;                            // AskYesNo, in order
-  std::deque<std::optional<std::string>> folders;      // PickFolder: a folder, or nullopt = cancel
-  std::deque<std::optional<std::string>> openNames;    // ExecuteOpenDialog
-  std::deque<std::optional<std::string>> saveNames;    // ExecuteSaveDialog
-  std::map<int, std::function<void()>> atPump;         // run during pump number k (from 1)
+  std::deque<bool> answers;                          // AskYesNo, in order
+  std::deque<std::optional<std::string>> folders;    // PickFolder: a folder, or nullopt = cancel
+  std::deque<std::optional<std::string>> openNames;  // ExecuteOpenDialog
+  std::deque<std::optional<std::string>> saveNames;  // ExecuteSaveDialog
+  std::map<int, std::function<void()>> atPump;       // run during pump number k (from 1)
   std::function<bool(const std::string&)> isCdrom = [](const std::string&) { return false; };
   std::function<void()> onEject;  // what a click of Eject does (default: nothing but counting)
   std::function<void()> onCheck;  // what a click of CHECK does

@@ -1,4 +1,5 @@
-// A stand-in udisks2: a private D-Bus bus on which fake_udisks2.py serves the drives a test describes.
+// A stand-in udisks2: a private D-Bus bus on which fake_udisks2.py serves the drives a test
+// describes.
 #pragma once
 
 #include <fcntl.h>
@@ -31,16 +32,18 @@ class FakeUdisks2 {
     int count = 0;
   };
   struct Drive {
-    std::string name;                     // the drive object: /org/freedesktop/UDisks2/drives/<name>
-    std::string device;                   // e.g. /dev/sr1; the block object is named after its last part
-    std::vector<std::string> mountPoints{};  // where the disc's file system is mounted; empty: not mounted
-    bool filesystem = true;               // false: no Filesystem interface (no disc, or one without a file system)
+    std::string name;    // the drive object: /org/freedesktop/UDisks2/drives/<name>
+    std::string device;  // e.g. /dev/sr1; the block object is named after its last part
+    std::vector<std::string>
+        mountPoints{};  // where the disc's file system is mounted; empty: not mounted
+    bool filesystem =
+        true;  // false: no Filesystem interface (no disc, or one without a file system)
     std::vector<std::string> symlinks{};  // the block's Symlinks, e.g. /dev/disk/by-label/DISC
     std::optional<Error> unmountError{};
     std::optional<Error> ejectError{};
   };
   struct Call {
-    std::string method;      // Unmount or Eject
+    std::string method;  // Unmount or Eject
     std::string objectPath;
     std::vector<std::string> optionKeys{};  // sorted
     std::string ToString() const { return method + " " + objectPath; }
@@ -50,7 +53,8 @@ class FakeUdisks2 {
     return "/org/freedesktop/UDisks2/drives/" + std::string(name);
   }
   static std::string BlockPath(std::string_view device) {
-    return "/org/freedesktop/UDisks2/block_devices/" + std::filesystem::path(device).filename().string();
+    return "/org/freedesktop/UDisks2/block_devices/" +
+           std::filesystem::path(device).filename().string();
   }
 
   // Why a FakeUdisks2 cannot be had here, or nullopt: for GTEST_SKIP.
@@ -60,17 +64,19 @@ class FakeUdisks2 {
       if (access(kSystemPython, X_OK) != 0) return std::string(kSystemPython) + " is not installed";
       if (!std::filesystem::exists(Script())) return "fake_udisks2.py is not at " + Script();
       // Asked one by one, so that the message names the package that is really missing.
-      const auto [code, missing] = RunToEnd({kSystemPython, "-c",
-                                             "import importlib, sys\n"
-                                             "for module, package in (('dbus', 'python3-dbus'),\n"
-                                             "                        ('gi.repository.GLib', 'python3-gi'),\n"
-                                             "                        ('dbusmock', 'python3-dbusmock')):\n"
-                                             "    try:\n"
-                                             "        importlib.import_module(module)\n"
-                                             "    except Exception:\n"
-                                             "        print(package, end='')\n"
-                                             "        sys.exit(1)\n"});
-      if (code != 0) return (missing.empty() ? std::string("a python module") : missing) + " is not installed";
+      const auto [code, missing] =
+          RunToEnd({kSystemPython, "-c",
+                    "import importlib, sys\n"
+                    "for module, package in (('dbus', 'python3-dbus'),\n"
+                    "                        ('gi.repository.GLib', 'python3-gi'),\n"
+                    "                        ('dbusmock', 'python3-dbusmock')):\n"
+                    "    try:\n"
+                    "        importlib.import_module(module)\n"
+                    "    except Exception:\n"
+                    "        print(package, end='')\n"
+                    "        sys.exit(1)\n"});
+      if (code != 0)
+        return (missing.empty() ? std::string("a python module") : missing) + " is not installed";
       return std::nullopt;
     }();
     return reason;
@@ -78,7 +84,8 @@ class FakeUdisks2 {
 
   explicit FakeUdisks2(const std::vector<Drive>& drives) {
     if (auto why = Unavailable()) throw std::runtime_error("FakeUdisks2: " + *why);
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelvane-udisks-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kelvane-udisks-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("FakeUdisks2: mkdtemp failed");
     dir_ = pattern;
     try {
@@ -95,7 +102,8 @@ class FakeUdisks2 {
   // The private bus, as QDBusConnection::connectToBus or gdbus --address take it.
   const std::string& Address() const { return address_; }
 
-  // The Unmount and Eject calls so far, in order, e.g. "Unmount /org/freedesktop/UDisks2/block_devices/sr1".
+  // The Unmount and Eject calls so far, in order, e.g. "Unmount
+  // /org/freedesktop/UDisks2/block_devices/sr1".
   std::vector<std::string> Calls() const {
     std::vector<std::string> out;
     for (const auto& call : CallLog()) out.push_back(call.ToString());
@@ -160,9 +168,10 @@ class FakeUdisks2 {
       const Drive& d = drives[i];
       out += (i ? "," : "");
       out += "{\"name\":" + Json(d.name) + ",\"device\":" + Json(d.device) +
-             ",\"filesystem\":" + (d.filesystem ? "true" : "false") + ",\"mountPoints\":" + Json(d.mountPoints) +
-             ",\"symlinks\":" + Json(d.symlinks) + ",\"unmountError\":" + Json(d.unmountError) +
-             ",\"ejectError\":" + Json(d.ejectError) + "}";
+             ",\"filesystem\":" + (d.filesystem ? "true" : "false") +
+             ",\"mountPoints\":" + Json(d.mountPoints) + ",\"symlinks\":" + Json(d.symlinks) +
+             ",\"unmountError\":" + Json(d.unmountError) + ",\"ejectError\":" + Json(d.ejectError) +
+             "}";
     }
     return out + "]";
   }
@@ -170,7 +179,8 @@ class FakeUdisks2 {
   void Start(const std::vector<Drive>& drives) {
     const auto config = dir_ / "bus.conf";
     {
-      // The session bus's rules, on a socket of our own: anyone of this user may own and call anything.
+      // The session bus's rules, on a socket of our own: anyone of this user may own and call
+      // anything.
       std::ofstream out(config);
       out << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\"\n"
              " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
@@ -193,9 +203,10 @@ class FakeUdisks2 {
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("FakeUdisks2: pipe failed");
     try {
-      daemon_.emplace(std::vector<std::string>{*FindProgram("dbus-daemon"), "--config-file=" + config.string(),
-                                               "--print-address=1", "--nofork", "--nopidfile"},
-                      ChildProcess::Options{.stdoutFd = pipeFds[1]});
+      daemon_.emplace(
+          std::vector<std::string>{*FindProgram("dbus-daemon"), "--config-file=" + config.string(),
+                                   "--print-address=1", "--nofork", "--nopidfile"},
+          ChildProcess::Options{.stdoutFd = pipeFds[1]});
     } catch (...) {
       close(pipeFds[0]);
       close(pipeFds[1]);
@@ -205,24 +216,26 @@ class FakeUdisks2 {
     address_ = ReadLine(pipeFds[0], std::chrono::seconds(10));
     close(pipeFds[0]);
     if (address_.empty()) {
-      throw std::runtime_error("FakeUdisks2: dbus-daemon " + daemon_->Describe() + " without giving an address:\n" +
-                               Log());
+      throw std::runtime_error("FakeUdisks2: dbus-daemon " + daemon_->Describe() +
+                               " without giving an address:\n" + Log());
     }
 
     const auto ready = dir_ / "ready";
-    service_.emplace(std::vector<std::string>{kSystemPython, Script(), "--address", address_, "--drives",
-                                              Json(drives), "--calls", (dir_ / "calls.log").string(), "--ready",
-                                              ready.string(), "--remove-dir", dir_.string()});
+    service_.emplace(std::vector<std::string>{
+        kSystemPython, Script(), "--address", address_, "--drives", Json(drives), "--calls",
+        (dir_ / "calls.log").string(), "--ready", ready.string(), "--remove-dir", dir_.string()});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!std::filesystem::exists(ready)) {
       if (!service_->Running() || !daemon_->Running()) {
         throw std::runtime_error("FakeUdisks2: " +
-                                 std::string(service_->Running() ? "dbus-daemon " + daemon_->Describe()
-                                                                 : "fake_udisks2.py " + service_->Describe()) +
+                                 std::string(service_->Running()
+                                                 ? "dbus-daemon " + daemon_->Describe()
+                                                 : "fake_udisks2.py " + service_->Describe()) +
                                  " before org.freedesktop.UDisks2 was owned:\n" + Log());
       }
       if (std::chrono::steady_clock::now() >= deadline) {
-        throw std::runtime_error("FakeUdisks2: org.freedesktop.UDisks2 was not owned within 20 s:\n" + Log());
+        throw std::runtime_error(
+            "FakeUdisks2: org.freedesktop.UDisks2 was not owned within 20 s:\n" + Log());
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -233,7 +246,8 @@ class FakeUdisks2 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::string line;
     for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) return {};
       pollfd p{fd, POLLIN, 0};
       const int ready = poll(&p, 1, static_cast<int>(left.count()));

@@ -10,8 +10,8 @@ namespace kelvane::test {
 
 class PickingWindow : public Tfrm {
  public:
-  std::string folder;                // every pick answers this folder...
-  std::deque<std::string> folders;   // ...unless these are queued, taken in turn
+  std::string folder;               // every pick answers this folder...
+  std::deque<std::string> folders;  // ...unless these are queued, taken in turn
   bool PickFolder(std::string& folderName, const std::string&, int) override {
     if (!folders.empty()) {
       folderName = folders.front();

@@ -33,9 +33,11 @@ std::string Pattern(size_t size) {
   return bytes;
 }
 
-#define SKIP_WITHOUT_FAKE_DISC()                                  \
-  if (auto why = FakeDisc::Unavailable()) GTEST_SKIP() << *why; \
-  else (void)0
+#define SKIP_WITHOUT_FAKE_DISC()          \
+  if (auto why = FakeDisc::Unavailable()) \
+    GTEST_SKIP() << *why;                 \
+  else                                    \
+    (void)0
 
 // Reads a whole file with read(2); the errno of the first failure, 0 if none.
 int ReadAll(const std::string& path, std::string& out, size_t chunk = 64 * 1024) {
@@ -244,10 +246,13 @@ class FakeUdisks2Test : public ::testing::Test {
     gdbus_ = FindProgram("gdbus");
     if (!gdbus_) GTEST_SKIP() << "gdbus is not installed";
   }
-  std::pair<int, std::string> Gdbus(const FakeUdisks2& udisks, const std::string& object, const std::string& method,
-                                    std::vector<std::string> args = {}) {
-    std::vector<std::string> argv = {*gdbus_, "call", "--address", udisks.Address(), "--dest",
-                                     "org.freedesktop.UDisks2", "--object-path", object, "--method", method};
+  std::pair<int, std::string> Gdbus(const FakeUdisks2& udisks, const std::string& object,
+                                    const std::string& method, std::vector<std::string> args = {}) {
+    std::vector<std::string> argv = {*gdbus_,         "call",
+                                     "--address",     udisks.Address(),
+                                     "--dest",        "org.freedesktop.UDisks2",
+                                     "--object-path", object,
+                                     "--method",      method};
     argv.insert(argv.end(), args.begin(), args.end());
     return RunToEnd(argv);
   }
@@ -255,39 +260,46 @@ class FakeUdisks2Test : public ::testing::Test {
 };
 
 TEST_F(FakeUdisks2Test, ListsDrivesAndBlocksAsUdisks2Does) {
-  FakeUdisks2 udisks({{.name = "Fake_DVD", .device = "/dev/sr1", .mountPoints = {"/media/user/DISC 1"}},
-                      {.name = "Empty", .device = "/dev/sr2", .filesystem = false}});
-  const auto [code, out] =
-      Gdbus(udisks, "/org/freedesktop/UDisks2", "org.freedesktop.DBus.ObjectManager.GetManagedObjects");
+  FakeUdisks2 udisks(
+      {{.name = "Fake_DVD", .device = "/dev/sr1", .mountPoints = {"/media/user/DISC 1"}},
+       {.name = "Empty", .device = "/dev/sr2", .filesystem = false}});
+  const auto [code, out] = Gdbus(udisks, "/org/freedesktop/UDisks2",
+                                 "org.freedesktop.DBus.ObjectManager.GetManagedObjects");
   ASSERT_EQ(code, 0) << out;
-  EXPECT_NE(out.find("'/org/freedesktop/UDisks2/drives/Fake_DVD': {'org.freedesktop.UDisks2.Drive': {'Id': "
-                     "<'Fake_DVD'>"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find(
+          "'/org/freedesktop/UDisks2/drives/Fake_DVD': {'org.freedesktop.UDisks2.Drive': {'Id': "
+          "<'Fake_DVD'>"),
+      std::string::npos)
       << out;
   EXPECT_NE(out.find("'Ejectable': <true>, 'MediaRemovable': <true>"), std::string::npos) << out;
   // gdbus writes a NUL-terminated byte array as b'...': the trailing NUL is there.
-  EXPECT_NE(out.find("'/org/freedesktop/UDisks2/block_devices/sr1': {'org.freedesktop.UDisks2.Block': {'Device': "
-                     "<b'/dev/sr1'>, 'PreferredDevice': <b'/dev/sr1'>, 'Symlinks': <@aay []>, 'Drive': "
-                     "<objectpath '/org/freedesktop/UDisks2/drives/Fake_DVD'>"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find("'/org/freedesktop/UDisks2/block_devices/sr1': {'org.freedesktop.UDisks2.Block': "
+               "{'Device': "
+               "<b'/dev/sr1'>, 'PreferredDevice': <b'/dev/sr1'>, 'Symlinks': <@aay []>, 'Drive': "
+               "<objectpath '/org/freedesktop/UDisks2/drives/Fake_DVD'>"),
+      std::string::npos)
       << out;
-  EXPECT_NE(out.find("'org.freedesktop.UDisks2.Filesystem': {'MountPoints': <[b'/media/user/DISC 1']>}"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find("'org.freedesktop.UDisks2.Filesystem': {'MountPoints': <[b'/media/user/DISC 1']>}"),
+      std::string::npos)
       << out;
   const auto sr2 = out.find("'/org/freedesktop/UDisks2/block_devices/sr2'");
   ASSERT_NE(sr2, std::string::npos) << out;
   EXPECT_EQ(out.find("Filesystem", sr2), std::string::npos) << "sr2 has no file system: " << out;
 
-  const auto [getCode, device] = Gdbus(udisks, FakeUdisks2::BlockPath("/dev/sr1"),
-                                       "org.freedesktop.DBus.Properties.Get",
-                                       {"org.freedesktop.UDisks2.Block", "Device"});
+  const auto [getCode, device] =
+      Gdbus(udisks, FakeUdisks2::BlockPath("/dev/sr1"), "org.freedesktop.DBus.Properties.Get",
+            {"org.freedesktop.UDisks2.Block", "Device"});
   EXPECT_EQ(getCode, 0) << device;
   EXPECT_EQ(device, "(<b'/dev/sr1'>,)\n");
   EXPECT_TRUE(udisks.Calls().empty());
 }
 
 TEST_F(FakeUdisks2Test, RecordsUnmountAndEjectInOrder) {
-  FakeUdisks2 udisks({{.name = "Fake_DVD", .device = "/dev/sr1", .mountPoints = {"/media/user/DISC"}}});
+  FakeUdisks2 udisks(
+      {{.name = "Fake_DVD", .device = "/dev/sr1", .mountPoints = {"/media/user/DISC"}}});
   const std::string block = FakeUdisks2::BlockPath("/dev/sr1");
   const std::string drive = FakeUdisks2::DrivePath("Fake_DVD");
 
@@ -308,23 +320,26 @@ TEST_F(FakeUdisks2Test, RecordsUnmountAndEjectInOrder) {
 }
 
 TEST_F(FakeUdisks2Test, AnswersTheErrorAskedFor) {
-  FakeUdisks2 udisks({{.name = "Fake_DVD",
-                       .device = "/dev/sr1",
-                       .mountPoints = {"/media/user/DISC"},
-                       .unmountError = FakeUdisks2::Error{"org.freedesktop.UDisks2.Error.DeviceBusy",
-                                                          "Error unmounting /dev/sr1: target is busy", 1},
-                       .ejectError = FakeUdisks2::Error{"org.freedesktop.UDisks2.Error.Failed", "No tray"}}});
+  FakeUdisks2 udisks(
+      {{.name = "Fake_DVD",
+        .device = "/dev/sr1",
+        .mountPoints = {"/media/user/DISC"},
+        .unmountError = FakeUdisks2::Error{"org.freedesktop.UDisks2.Error.DeviceBusy",
+                                           "Error unmounting /dev/sr1: target is busy", 1},
+        .ejectError = FakeUdisks2::Error{"org.freedesktop.UDisks2.Error.Failed", "No tray"}}});
   const std::string block = FakeUdisks2::BlockPath("/dev/sr1");
 
   auto [code, out] = Gdbus(udisks, block, "org.freedesktop.UDisks2.Filesystem.Unmount", {"{}"});
   EXPECT_NE(code, 0);
-  EXPECT_NE(out.find("org.freedesktop.UDisks2.Error.DeviceBusy: Error unmounting /dev/sr1: target is busy"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find(
+          "org.freedesktop.UDisks2.Error.DeviceBusy: Error unmounting /dev/sr1: target is busy"),
+      std::string::npos)
       << out;
   std::tie(code, out) = Gdbus(udisks, block, "org.freedesktop.UDisks2.Filesystem.Unmount", {"{}"});
   EXPECT_EQ(code, 0) << "only the first Unmount fails: " << out;
-  std::tie(code, out) = Gdbus(udisks, FakeUdisks2::DrivePath("Fake_DVD"), "org.freedesktop.UDisks2.Drive.Eject",
-                              {"{}"});
+  std::tie(code, out) = Gdbus(udisks, FakeUdisks2::DrivePath("Fake_DVD"),
+                              "org.freedesktop.UDisks2.Drive.Eject", {"{}"});
   EXPECT_NE(code, 0);
   EXPECT_NE(out.find("org.freedesktop.UDisks2.Error.Failed: No tray"), std::string::npos) << out;
 
@@ -337,9 +352,9 @@ TEST_F(FakeUdisks2Test, StopsItsBusWhenDestroyed) {
     FakeUdisks2 udisks({});
     address = udisks.Address();
   }
-  const auto [code, out] = RunToEnd({*gdbus_, "call", "--address", address, "--dest", "org.freedesktop.DBus",
-                                     "--object-path", "/org/freedesktop/DBus", "--method",
-                                     "org.freedesktop.DBus.GetId"});
+  const auto [code, out] = RunToEnd(
+      {*gdbus_, "call", "--address", address, "--dest", "org.freedesktop.DBus", "--object-path",
+       "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.GetId"});
   EXPECT_NE(code, 0) << out;
 }
 

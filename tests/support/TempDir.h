@@ -60,6 +60,8 @@ class TempDir {
 };
 
 // True when the process can read files whatever their permission bits (root).
-inline bool IgnoresPermissions() { return geteuid() == 0; }
+inline bool IgnoresPermissions() {
+  return geteuid() == 0;
+}
 
 }  // namespace kelvane::test
