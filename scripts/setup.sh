@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing, screenshots and the Debian package need.
+# Installs the Debian packages that building, testing, formatting, screenshots and the Debian
+# package need.
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -7,7 +8,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   fonts-dejavu-core fonts-liberation
   xvfb xauth xfonts-base imagemagick x11-apps
   rhash strace xterm less

@@ -12,5 +12,4 @@ extra=()
 extra+=(${CMAKE_ARGS:-})
 cmake -S . -B "$build_dir" -DBUILD_TESTING=ON "${extra[@]}" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)"
