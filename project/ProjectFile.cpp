@@ -1,4 +1,4 @@
-// The project file: parsing, formatting, and whole-file reading and replacing.
+// The project file: parsing, formatting, reading as a stream and replacing.
 #include "project/ProjectFile.h"
 
 #include <fcntl.h>
@@ -8,28 +8,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
-#include <cstring>
-#include <random>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
 #include "FileUti2/FileDescriptor.h"
-#include "FileUti2/PathHelpers.h"
+#include "FileUti2/ReplaceFile.h"
 #include "project/ListIndexError.h"
 
 namespace kelvane {
 
 namespace {
-
-// The file system's error: what was attempted, the path, and the system's own text.
-[[noreturn]] void ThrowFileError(const char* action, const std::string& path,
-                                 const std::string& reason) {
-  throw std::runtime_error(std::string("Cannot ") + action + " file \"" + path + "\". " + reason);
-}
-[[noreturn]] void ThrowFileError(const char* action, const std::string& path, int error) {
-  ThrowFileError(action, path, std::string(std::strerror(error)));
-}
 
 // Line 3 as a decimal integer: an optional sign, then digits only, within the range of int.
 int ToInteger(std::string_view text) {
@@ -60,7 +49,8 @@ void AppendLine(std::string& out, std::string_view line) {
   out += "\r\n";
 }
 
-std::string ReadFileBytes(const std::string& path) {
+// A project file, read as a stream straight into what it holds.
+ParsedProject ReadProjectFile(const std::string& path) {
   // Non-blocking, so that a FIFO picked by mistake does not freeze the window; only a regular
   // file is read.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -69,125 +59,111 @@ std::string ReadFileBytes(const std::string& path) {
   if (::fstat(fd.Get(), &info) != 0) ThrowFileError("open", path, errno);
   if (S_ISDIR(info.st_mode)) ThrowFileError("open", path, EISDIR);
   if (!S_ISREG(info.st_mode)) ThrowFileError("open", path, "Not a regular file");
-  std::string bytes;
-  // Read into its final place at once: a large project grown block by block spends its time
-  // moving what it has read.
-  bytes.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[65536];
+  ProjectParser parser(static_cast<std::size_t>(info.st_size));
+  LineSplitter splitter;
+  const auto emit = [&parser](std::string_view line) { parser.Line(line); };
+  std::vector<char> buffer(std::size_t{1} << 20);
   for (;;) {
-    const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+    const ssize_t got = ::read(fd.Get(), buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) ThrowFileError("read", path, errno);
+    splitter.Feed({buffer.data(), static_cast<std::size_t>(got)}, got == 0, emit);
     if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
+    // A first line longer than the header is not the header, whatever follows: an image picked
+    // by mistake is refused after its first block.
+    if (parser.LinesSeen() == 0 && splitter.Pending() > kProjectHeader.size())
+      throw std::runtime_error("Invalid Config File");
   }
-  return bytes;
-}
-
-// A file that does not exist yet, beside the target, created with the usual 0666 & ~umask.
-int CreateTempBeside(const std::string& target, std::string& tempPath) {
-  const auto [folder, name] = SplitPath(target);
-  std::random_device seed;
-  std::mt19937 random(seed());
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string suffix(8, ' ');
-    for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
-    tempPath = (folder == "/" ? "" : folder) + "/." + name + "." + suffix + ".tmp";
-    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return true;
-}
-
-// Replaces the file at path with bytes so that either the old or the whole new file is there,
-// never a part of either: a temporary file beside it, written and synced, renamed over it.
-void ReplaceFileBytes(const std::string& path, std::string_view bytes) {
-  std::string target = path;
-  struct stat existing {};
-  const bool exists = ::stat(path.c_str(), &existing) == 0;
-  if (exists) {
-    // A read-only project file stays read-only, as when the file itself is opened for writing.
-    if (::access(path.c_str(), W_OK) != 0) ThrowFileError("create", path, errno);
-    // Write through a symbolic link instead of replacing the link with a file.
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-      target = resolved;
-      std::free(resolved);
-    }
-  }
-  std::string tempPath;
-  FileDescriptor fd(CreateTempBeside(target, tempPath));
-  if (fd.Get() < 0) ThrowFileError("create", path, errno);
-  int error = 0;
-  const char* action = "write";
-  // Best effort: a file whose mode cannot be copied is still better saved than not.
-  if (exists && S_ISREG(existing.st_mode)) ::fchmod(fd.Get(), existing.st_mode & 07777);
-  if (!WriteAll(fd.Get(), bytes) || ::fsync(fd.Get()) != 0) error = errno;
-  // Closed by hand, since a failed close can mean lost data.
-  if (::close(fd.Release()) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0) {
-    error = errno;
-    action = "create";
-  }
-  if (error != 0) {
-    ::unlink(tempPath.c_str());
-    ThrowFileError(action, path, error);
-  }
-  // Make the rename itself durable; the new file is complete either way.
-  FileDescriptor folder(
-      ::open(SplitPath(target).first.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.Get() >= 0) ::fsync(folder.Get());
+  return parser.Finish();
 }
 
 }  // namespace
 
+void LineSplitter::Feed(std::string_view piece, bool last,
+                        const std::function<void(std::string_view)>& emit) {
+  std::size_t start = 0;
+  if (skipLf_ && !piece.empty()) {
+    skipLf_ = false;
+    if (piece.front() == '\n') start = 1;
+  }
+  for (std::size_t i = start; i < piece.size(); ++i) {
+    const char c = piece[i];
+    if (c != '\r' && c != '\n') continue;
+    const std::string_view tail = piece.substr(start, i - start);
+    if (carry_.empty()) {
+      emit(tail);
+    } else {
+      carry_.append(tail.data(), tail.size());
+      emit(std::string_view(carry_));
+      carry_.clear();
+    }
+    if (c == '\r') {
+      if (i + 1 == piece.size())
+        skipLf_ = true;
+      else if (piece[i + 1] == '\n')
+        ++i;
+    }
+    start = i + 1;
+  }
+  const std::string_view rest = piece.substr(std::min(start, piece.size()));
+  if (!last) {
+    carry_.append(rest.data(), rest.size());
+    return;
+  }
+  if (carry_.empty()) {
+    if (!rest.empty()) emit(rest);
+  } else {
+    carry_.append(rest.data(), rest.size());
+    emit(std::string_view(carry_));
+    carry_.clear();
+  }
+}
+
 std::vector<std::string_view> SplitLines(std::string_view bytes) {
   std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const char c = bytes[i];
-    if (c != '\r' && c != '\n') {
-      ++i;
-      continue;
-    }
-    lines.push_back(bytes.substr(start, i - start));
-    i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
-    start = i;
-  }
-  if (start < bytes.size()) lines.push_back(bytes.substr(start));
+  // One piece, so every view points into bytes.
+  LineSplitter().Feed(bytes, true, [&lines](std::string_view line) { lines.push_back(line); });
   return lines;
 }
 
-ParsedProject ParseProject(std::string_view bytes) {
-  const std::vector<std::string_view> lines = SplitLines(bytes);
-  const auto line = [&lines](std::size_t index) {
-    if (index >= lines.size()) throw ListIndexError(static_cast<long long>(index));
-    return lines[index];
+void ProjectParser::Line(std::string_view line) {
+  const std::size_t index = lines_++;
+  if (index == 0) {
+    if (line != kProjectHeader) throw std::runtime_error("Invalid Config File");
+  } else if (index == 2) {
+    parsed_.sourceFolder = line;
+  } else if (index == 3) {
+    const int count = ToInteger(line);
+    // A negative count would start the value block inside the header lines.
+    if (count < 0) throw std::runtime_error("Invalid Config File");
+    count_ = static_cast<std::size_t>(count);
+    // The count is untrusted: room is made for no more entries than the file could hold.
+    parsed_.entries.reserve(std::min(count_, sizeHint_ / 2));
+  } else if (index > 3 && index < 4 + count_) {
+    parsed_.entries.emplace_back(line);
+  } else if (index > 3) {
+    parsed_.values.emplace_back(line);
+  }
+}
+
+ParsedProject ProjectParser::Finish() {
+  // The first line that is missing, in the order the lines are asked for: the header, the
+  // source folder, the count, then each entry.
+  const auto missing = [](std::size_t index) {
+    return ListIndexError(static_cast<long long>(index));
   };
-  if (line(0) != kProjectHeader) throw std::runtime_error("Invalid Config File");
-  ParsedProject parsed;
-  parsed.sourceFolder = line(2);
-  const int count = ToInteger(line(3));
-  // A negative count would start the value block inside the header lines.
-  if (count < 0) throw std::runtime_error("Invalid Config File");
-  // The count is untrusted: room is made for no more entries than there are lines.
-  const std::size_t valuesStart = 4 + static_cast<std::size_t>(count);
-  parsed.entries.reserve(std::min(static_cast<std::size_t>(count), lines.size() - 4));
-  if (valuesStart < lines.size()) parsed.values.reserve(lines.size() - valuesStart);
-  for (std::size_t i = 4; i < valuesStart; ++i) parsed.entries.emplace_back(line(i));
-  for (std::size_t i = valuesStart; i < lines.size(); ++i) parsed.values.emplace_back(lines[i]);
-  return parsed;
+  if (lines_ == 0) throw missing(0);
+  if (lines_ < 3) throw missing(2);
+  if (lines_ < 4) throw missing(3);
+  if (lines_ < 4 + count_) throw missing(lines_);
+  return std::move(parsed_);
+}
+
+ParsedProject ParseProject(std::string_view bytes) {
+  ProjectParser parser(bytes.size());
+  LineSplitter splitter;
+  splitter.Feed(bytes, true, [&parser](std::string_view line) { parser.Line(line); });
+  return parser.Finish();
 }
 
 void ApplyProject(Project& project, ParsedProject parsed) {
@@ -207,7 +183,15 @@ std::string FormatProject(const Project& project) {
 }
 
 void ReadProject(Project& project) {
-  ParsedProject parsed = ParseProject(ReadFileBytes(project.ConfigPath()));
+  ParsedProject parsed;
+  try {
+    parsed = ReadProjectFile(project.ConfigPath());
+  } catch (const std::bad_alloc&) {
+    // A file that does not fit in memory is no project this program wrote.
+    throw std::runtime_error("Invalid Config File");
+  } catch (const std::length_error&) {
+    throw std::runtime_error("Invalid Config File");
+  }
   ApplyProject(project, std::move(parsed));
 }
 

@@ -2,6 +2,8 @@
 // writer that move a Project to and from the file named by its ConfigPath.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +25,41 @@ struct ParsedProject {
 // end at the very end does not make an empty last line. Bytes are not interpreted otherwise.
 std::vector<std::string_view> SplitLines(std::string_view bytes);
 
+// SplitLines for text that comes in pieces: a line may span pieces, and a CR LF may be cut
+// between two of them.
+class LineSplitter {
+ public:
+  // Emits every line that ends in piece, then, when last, the line without a line end that
+  // closes the text. The views are valid during the call only.
+  void Feed(std::string_view piece, bool last, const std::function<void(std::string_view)>& emit);
+  // How many bytes of a line not yet ended are held.
+  std::size_t Pending() const { return carry_.size(); }
+
+ private:
+  std::string carry_;
+  bool skipLf_ = false;  // the piece before ended with the CR of a CR LF
+};
+
+// Builds what a project file holds from its lines, given one at a time and checked as they come:
+// the header as soon as line 0 is there.
+class ProjectParser {
+ public:
+  // sizeHint: the file's size, to make room for the entries without trusting the count.
+  explicit ProjectParser(std::size_t sizeHint) : sizeHint_(sizeHint) {}
+  // Throws "Invalid Config File" for a wrong header or a negative count, the conversion error
+  // for a count that is no number.
+  void Line(std::string_view line);
+  std::size_t LinesSeen() const { return lines_; }
+  // Throws the list's index error (ListIndexError) for the first line that is missing.
+  ParsedProject Finish();
+
+ private:
+  std::size_t sizeHint_;
+  std::size_t lines_ = 0;
+  std::size_t count_ = 0;
+  ParsedProject parsed_;
+};
+
 // Parses the bytes of a project file. Throws "Invalid Config File", the list's index error
 // (ListIndexError) for missing lines, or the conversion error for a count that is no number.
 ParsedProject ParseProject(std::string_view bytes);
@@ -36,12 +73,14 @@ void ApplyProject(Project& project, ParsedProject parsed);
 // give back.
 std::string FormatProject(const Project& project);
 
-// Reads the file named by ConfigPath into the model. The model changes only once the whole file
-// has been read and checked; on any failure it is left exactly as it was.
+// Reads the file named by ConfigPath into the model, as a stream: a file whose first line is not
+// the header is refused without reading further, and one larger than memory allows is an
+// "Invalid Config File". The model changes only once the whole file has been read and checked; on
+// any failure it is left exactly as it was.
 void ReadProject(Project& project);
 
-// Writes the project to the file named by ConfigPath, replacing it. The old file stays intact
-// until the new one is complete on disk.
+// Writes the project to the file named by ConfigPath, replacing it (ReplaceFileBytes): the old
+// file stays intact until the new one is complete on disk, and only a regular file is replaced.
 void WriteProject(const Project& project);
 
 }  // namespace kelvane
