@@ -22,4 +22,8 @@ std::vector<Mount> ReadMounts(const std::string& procRoot = "/proc");
 // devtmpfs, cgroup and the like): a walk never enters them.
 bool IsPseudoFileSystem(std::string_view fstype);
 
+// The same for the f_type that fstatfs gives an open file. devtmpfs is not among them: it tells
+// itself as tmpfs, which holds real files.
+bool IsPseudoFileSystemMagic(long type);
+
 }  // namespace kelvane

@@ -8,23 +8,37 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
+#include "FileUti2/ConfinedFolder.h"
 #include "cksummer/ProgressSink.h"
 
 namespace kelvane {
 
 // Raised by GetFileCRC32 for any file that cannot be opened or read; the message is
-// "Error while getting CRC32\rFile: " followed by the path exactly as passed.
+// "Error while getting CRC32\rFile: " followed by the path exactly as passed. Reason() tells why,
+// for a terminal's line (the boxes show the message alone).
 class CRC32Error : public std::runtime_error {
  public:
-  explicit CRC32Error(const std::string& fileName)
-      : std::runtime_error("Error while getting CRC32\rFile: " + fileName) {}
+  explicit CRC32Error(const std::string& fileName, std::string reason = {})
+      : std::runtime_error("Error while getting CRC32\rFile: " + fileName),
+        reason_(std::move(reason)) {}
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string reason_;
 };
+
+// Why a file was not read, beyond the system's own error texts.
+inline constexpr char kNotRegularFile[] = "Not a regular file";
+inline constexpr char kOnPseudoFileSystem[] = "A file of a pseudo file system, not read";
+inline constexpr char kChangedWhileRead[] = "The file changed its size while it was read";
 
 inline constexpr std::size_t kCRC32BufferSize = 65530;
 
 // The legacy CRC-32 of the whole file; moves the meter as it reads. Only a regular file (or a
-// symbolic link to one) is read; anything else raises CRC32Error.
+// symbolic link to one) of a real file system is read; anything else raises CRC32Error, and so
+// does a file whose size changes while it is read (the sum would be of neither version).
 std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter);
 
 // One read step of GetFileCRC32, with the contract of read(2): the bytes read (at most count),
@@ -36,9 +50,15 @@ using CRC32ReadStep = std::function<ssize_t(int fd, std::uint8_t* buffer, std::s
 std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
                            const CRC32ReadStep& readStep);
 
+// GetFileCRC32 of the file at relative below root, which no link leads out of; fileName is the
+// path the error names.
+std::uint32_t GetFileCRC32(const ConfinedFolder& root, const std::string& relative,
+                           const std::string& fileName, ProgressSink& meter,
+                           const CRC32ReadStep& readStep);
+
 // The meter position before a read at offset in a file of size bytes (size > 100):
 // offset div (size div 100), in 64 bits so that files of 4 GiB and more move the bar right;
-// a file that grew while being read is held at INT_MAX (shown as full).
+// a file that grew while being read is held at INT_MAX (shown as full) until it fails.
 int CRC32Progress(std::int64_t offset, std::int64_t size);
 
 // Always 0; it does not touch the file and never fails.

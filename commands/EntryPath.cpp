@@ -10,7 +10,9 @@ namespace kelvane {
 namespace {
 
 bool IsSafeRelative(const std::string& entry) {
-  if (entry.empty()) return false;
+  // A NUL would end the name where the system reads it: "a.txt" NUL "junk" would be read as
+  // a.txt, a file that the entry does not name.
+  if (entry.empty() || entry.find('\0') != std::string::npos) return false;
   // Split on "/" (after "\" became "/"); a leading separator gives an empty first segment.
   std::size_t start = 0;
   while (true) {

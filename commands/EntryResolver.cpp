@@ -44,7 +44,32 @@ bool Missing(const std::string& path) {
   return ::lstat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
+// Why an entry was not read when it is not safe to read.
+std::string UnsafeReason(const std::string& entry) {
+  if (entry.find('\0') != std::string::npos) return "The entry holds a NUL byte";
+  return "The entry leads out of the folder";
+}
+
 }  // namespace
+
+EntryResolver::EntryResolver(std::string base, Links links) : base_(std::move(base)) {
+  if (links == inBase) root_ = std::make_unique<ConfinedFolder>(base_);
+}
+
+void EntryResolver::NameExactly(const Project& project) {
+  for (int i = 0; i < project.Count(); ++i) {
+    const EntryPath exact = Exact(project.Entry(i));
+    if (exact.safe) exactNames_.insert(exact.path);
+  }
+}
+
+std::uint32_t EntryResolver::CRC32(const std::string& path, ProgressSink& meter,
+                                   const CRC32ReadStep& readStep) const {
+  if (!root_) return GetFileCRC32(path, meter, readStep);
+  // Every path here was built below the base: what follows it is the path inside.
+  const std::size_t skip = base_.size() + (base_.back() == '/' ? 0 : 1);
+  return GetFileCRC32(*root_, path.substr(skip), path, meter, readStep);
+}
 
 const EntryResolver::Folder& EntryResolver::NamesOf(const std::string& folder) {
   const auto known = folders_.find(folder);
@@ -90,30 +115,38 @@ std::optional<std::string> EntryResolver::Find(const std::string& entry) {
   if (!exact.safe) return std::nullopt;
   std::string relative = entry;
   std::replace(relative.begin(), relative.end(), '\\', '/');
-  if (auto found = FindRelative(relative)) return found;
-  if (IsValidUtf8(relative)) return std::nullopt;
-  return FindRelative(Windows1252ToUtf8(relative));
+  std::optional<std::string> found = FindRelative(relative);
+  if (!found && !IsValidUtf8(relative)) found = FindRelative(Windows1252ToUtf8(relative));
+  if (!found || *found == exact.path) return found;
+  // README and Readme on a copy that has README only: Readme is missing, not a second README.
+  if (exactNames_.count(*found) || !taken_.insert(*found).second) return std::nullopt;
+  return found;
 }
 
-std::optional<std::uint32_t> EntryCRC32(EntryResolver& resolver, const std::string& entry,
-                                        ProgressSink& meter, const CRC32ReadStep& readStep,
-                                        std::string& path) {
+EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
+                     const CRC32ReadStep& readStep) {
   const EntryPath exact = resolver.Exact(entry);
-  path = exact.path;
-  if (!exact.safe) return std::nullopt;
-  try {
-    return GetFileCRC32(path, meter, readStep);
-  } catch (const CRC32Error&) {
-    // Only now, so that an entry found as it stands costs no look at its folder.
-    const std::optional<std::string> found = resolver.Find(entry);
-    if (!found || *found == path) return std::nullopt;
-    path = *found;
+  EntryRead read{exact.path, std::nullopt, {}};
+  if (!exact.safe) {
+    read.reason = UnsafeReason(entry);
+    return read;
   }
   try {
-    return GetFileCRC32(path, meter, readStep);
-  } catch (const CRC32Error&) {
-    return std::nullopt;
+    read.crc = resolver.CRC32(read.path, meter, readStep);
+    return read;
+  } catch (const CRC32Error& error) {
+    read.reason = error.Reason();
   }
+  // Only now, so that an entry found as it stands costs no look at its folder.
+  const std::optional<std::string> found = resolver.Find(entry);
+  if (!found || *found == read.path) return read;
+  read.path = *found;
+  try {
+    read.crc = resolver.CRC32(read.path, meter, readStep);
+  } catch (const CRC32Error& error) {
+    read.reason = error.Reason();
+  }
+  return read;
 }
 
 }  // namespace kelvane

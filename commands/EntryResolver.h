@@ -4,12 +4,16 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
+#include "FileUti2/ConfinedFolder.h"
 #include "cksummer/FileChecksums.h"
 #include "commands/EntryPath.h"
+#include "project/Project.h"
 
 namespace kelvane {
 
@@ -17,7 +21,15 @@ namespace kelvane {
 // does not exist.
 class EntryResolver {
  public:
-  explicit EntryResolver(std::string base) : base_(std::move(base)) {}
+  enum Links {
+    followLinks,  // New: the source is the user's own tree, links lead wherever they lead
+    inBase,       // CHECK: as on the medium itself, no link leads out of the copy
+  };
+  explicit EntryResolver(std::string base, Links links = followLinks);
+
+  // A file answers one entry at most: a file that some entry of project names exactly is never
+  // found for another entry by case or code page.
+  void NameExactly(const Project& project);
 
   // The path built from the entry's exact bytes, and whether the entry is safe to read. Touches
   // no file.
@@ -27,8 +39,13 @@ class EntryResolver {
   // that does not exist as it stands is the one name in its folder that equals it ignoring case
   // (Unicode simple case folding for UTF-8 names, ASCII for others); a name that is ambiguous by
   // case in that folder is matched only exactly. An entry that is not UTF-8 is then tried again
-  // with its bytes read as Windows-1252. nullopt when nothing is found.
+  // with its bytes read as Windows-1252. nullopt when nothing is found, and when what is found is
+  // named exactly by another entry or was found so for an earlier one (it is taken from then on).
   std::optional<std::string> Find(const std::string& entry);
+
+  // The CRC-32 of the file at path (a path below the base), read as the resolver's links say.
+  std::uint32_t CRC32(const std::string& path, ProgressSink& meter,
+                      const CRC32ReadStep& readStep) const;
 
  private:
   struct Folder {
@@ -39,14 +56,22 @@ class EntryResolver {
   std::optional<std::string> FindRelative(const std::string& relative);
 
   std::string base_;
+  std::unique_ptr<ConfinedFolder> root_;  // inBase only
   std::map<std::string, Folder> folders_;
+  std::unordered_set<std::string> exactNames_;  // full paths that entries name exactly
+  std::unordered_set<std::string> taken_;       // full paths found for an entry by Find
 };
 
-// The CRC-32 of the file that entry stands for below the resolver's base. path receives where the
-// file was found (as built from the entry when none was). nullopt when the entry is not safe or
-// the file cannot be read. readStep may be empty (read(2)).
-std::optional<std::uint32_t> EntryCRC32(EntryResolver& resolver, const std::string& entry,
-                                        ProgressSink& meter, const CRC32ReadStep& readStep,
-                                        std::string& path);
+// What a run read for one entry.
+struct EntryRead {
+  std::string path;  // where the file was found, else the path built from the entry
+  std::optional<std::uint32_t> crc;  // none when the entry is not safe or cannot be read
+  std::string reason;                // why not, for a terminal's line
+};
+
+// The CRC-32 of the file that entry stands for below the resolver's base. readStep may be empty
+// (read(2)).
+EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
+                     const CRC32ReadStep& readStep);
 
 }  // namespace kelvane

@@ -57,11 +57,10 @@ void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
     // Shows the file finished before, not this one: this one is not computed yet.
     texts.Set(TLabel::Status1, "CRC32:\t" + Hex8(lastCRC) + "H");
     if (PumpAndPoll(session, shell)) return;
-    std::string path;
-    const std::optional<std::uint32_t> crc =
-        EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep, path);
-    if (!crc) throw CRC32Error(path);
-    lastCRC = *crc;
+    const EntryRead read = EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep);
+    const std::string& path = read.path;
+    if (!read.crc) throw CRC32Error(path, read.reason);
+    lastCRC = *read.crc;
     texts.Set(TLabel::S17, "CHX19:");
     if (PumpAndPoll(session, shell)) return;
     const std::uint32_t checkSum19 = GetFileCheckSum19(path);

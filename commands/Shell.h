@@ -20,6 +20,7 @@ struct EntryVerdict {
   std::string storedCRC32;
   std::optional<std::uint32_t> computedCRC32;  // none when the file could not be read
   Outcome outcome;
+  std::string reason = {};  // why it could not be read, for a terminal's line
 };
 
 class Shell {

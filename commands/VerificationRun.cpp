@@ -79,11 +79,11 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
   }
 
   // The path as found: the boxes name the file that was read, or the one that was not there.
-  std::string path;
-  const std::optional<std::uint32_t> crc =
-      EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep, path);
-  if (!crc) {
-    shell.EntryVerified({i, path, storedCRC, std::nullopt, EntryVerdict::unreadable});
+  const EntryRead read = EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep);
+  const std::string& path = read.path;
+  if (!read.crc) {
+    shell.EntryVerified(
+        {i, path, storedCRC, std::nullopt, EntryVerdict::unreadable, read.reason});
     // A file that cannot be read is a failed entry, whatever the answer; it is never compared
     // with a sum left over from another file, so no mismatch question follows.
     p.SetState(i, TCheckState::cbGrayed);
@@ -100,7 +100,7 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
     --tally.checked;
     return Outcome::stop;
   }
-  const std::uint32_t computedCRC = *crc;
+  const std::uint32_t computedCRC = *read.crc;
   const std::uint32_t computedCS19 = GetFileCheckSum19(path);
 
   // Compared as texts, case-sensitively: a lower-case or short stored sum never matches.
@@ -132,7 +132,10 @@ void Run(Session& session, Shell& shell) {
   session.texts.Set(TLabel::ChkDst, WithTrailingSeparator(session.CheckRoot));
 
   Tally tally;
-  EntryResolver resolver(session.CheckRoot);
+  // Every entry is read inside the copy, as on the medium itself: a link on it that points out
+  // (a disc's absolute link, "../../etc/shadow") never reads a file of this machine.
+  EntryResolver resolver(session.CheckRoot, EntryResolver::inBase);
+  resolver.NameExactly(p);
   const int n = p.Count();
   for (int i = 0; i < n; ++i) {
     if (PumpAndPoll(session, shell)) break;
