@@ -234,6 +234,7 @@ struct UnreadableRow {
   // Makes the thing to read inside dir; returns its path as the caller would pass it.
   std::function<std::string(const TempDir&)> make;
   bool needsPermissionChecks;
+  std::string reason;  // what Reason() tells
 };
 class GetFileCRC32Unreadable : public testing::TestWithParam<UnreadableRow> {};
 
@@ -249,6 +250,7 @@ TEST_P(GetFileCRC32Unreadable, RaisesTheErrorWithThePathAsPassed) {
     FAIL() << "no error raised";
   } catch (const CRC32Error& e) {
     EXPECT_EQ(std::string(e.what()), "Error while getting CRC32\rFile: " + path);
+    EXPECT_EQ(e.Reason(), row.reason);
   }
   EXPECT_TRUE(meter.positions.empty());
   EXPECT_EQ(GetFileCheckSum19(path), 0u);
@@ -257,9 +259,12 @@ TEST_P(GetFileCRC32Unreadable, RaisesTheErrorWithThePathAsPassed) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, GetFileCRC32Unreadable,
     testing::Values(
-        UnreadableRow{"MissingFile", [](const TempDir& d) { return d / "missing.txt"; }, false},
-        UnreadableRow{"MissingFolder", [](const TempDir& d) { return d / "nowhere/a.txt"; }, false},
-        UnreadableRow{"Folder", [](const TempDir& d) { return d.MakeDir("sub"); }, false},
+        UnreadableRow{"MissingFile", [](const TempDir& d) { return d / "missing.txt"; }, false,
+                      "No such file or directory"},
+        UnreadableRow{"MissingFolder", [](const TempDir& d) { return d / "nowhere/a.txt"; }, false,
+                      "No such file or directory"},
+        UnreadableRow{"Folder", [](const TempDir& d) { return d.MakeDir("sub"); }, false,
+                      kNotRegularFile},
         // A FIFO with no writer: the open must neither block nor read it.
         UnreadableRow{"Fifo",
                       [](const TempDir& d) {
@@ -267,29 +272,42 @@ INSTANTIATE_TEST_SUITE_P(
                         if (::mkfifo(p.c_str(), 0600) != 0) throw std::runtime_error("mkfifo");
                         return p;
                       },
-                      false},
+                      false, kNotRegularFile},
         UnreadableRow{"CharacterDevice", [](const TempDir&) { return std::string("/dev/null"); },
-                      false},
+                      false, kNotRegularFile},
         UnreadableRow{"DanglingLink",
                       [](const TempDir& d) {
                         const std::string p = d / "dangling";
                         if (::symlink("nowhere", p.c_str()) != 0) throw std::runtime_error("ln");
                         return p;
                       },
-                      false},
+                      false, "No such file or directory"},
         UnreadableRow{"FileUsedAsFolder",
                       [](const TempDir& d) {
                         d.Write("plain.txt", "x");
                         return d / "plain.txt/inner.txt";
                       },
-                      false},
+                      false, "Not a directory"},
         UnreadableRow{"NoReadPermission",
                       [](const TempDir& d) {
                         const std::string p = d.Write("locked.txt", "secret");
                         ::chmod(p.c_str(), 0);
                         return p;
                       },
-                      true}),
+                      true, "Permission denied"},
+        // Views of the kernel tell a size of 0 and then give bytes, and some never end
+        // (/proc/kmsg blocks): reached through a link, they are not read at all.
+        UnreadableRow{"LinkToAProcFile",
+                      [](const TempDir& d) {
+                        const std::string p = d / "version";
+                        if (::symlink("/proc/version", p.c_str()) != 0)
+                          throw std::runtime_error("ln");
+                        return p;
+                      },
+                      false, kOnPseudoFileSystem},
+        UnreadableRow{"SysfsFile",
+                      [](const TempDir&) { return std::string("/sys/kernel/uevent_seqnum"); },
+                      false, kOnPseudoFileSystem}),
     kelvane::test::RowName());
 
 }  // namespace

@@ -29,9 +29,17 @@ class FakeDisc {
     std::string file;
     std::uint64_t offset = 0;
   };
+  // The first read of `file` at `offset` or beyond first sets its size to `size` (the source's
+  // file changes: a test makes a copy for the disc).
+  struct Resize {
+    std::string file;
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+  };
   struct Options {
     double slowMs = 0;  // sleep per 64 KiB read, as an optical drive
     std::vector<Scratch> scratches{};
+    std::vector<Resize> resizes{};
     std::optional<std::uint64_t> pullAfterBytes{};  // pulled once that many bytes have been read
     int pullErrno = ENODEV;  // what a pulled disc answers: ENODEV, EIO or ENOMEDIUM
   };
@@ -65,6 +73,10 @@ class FakeDisc {
       argv.insert(argv.end(), {"--slow-ms", std::to_string(options_.slowMs)});
     for (const auto& s : options_.scratches) {
       argv.insert(argv.end(), {"--scratch", s.file + ":" + std::to_string(s.offset)});
+    }
+    for (const auto& r : options_.resizes) {
+      argv.insert(argv.end(), {"--resize", r.file + ":" + std::to_string(r.offset) + ":" +
+                                               std::to_string(r.size)});
     }
     if (options_.pullAfterBytes) {
       argv.insert(argv.end(), {"--pull-after", std::to_string(*options_.pullAfterBytes)});

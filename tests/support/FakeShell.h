@@ -45,7 +45,8 @@ class FakeShell : public Shell, public ProgressSink {
   bool autoEject = false;
   int ejectClicks = 0;
   int checkClicks = 0;
-  std::vector<int> meter;  // every position the meter was set to
+  std::vector<int> meter;              // every position the meter was set to
+  std::vector<EntryVerdict> verdicts;  // every entry CHECK compared or failed to read
 
   void PumpEvents() override {
     ++pumps;
@@ -88,6 +89,7 @@ class FakeShell : public Shell, public ProgressSink {
     buttonsEnabled = enabled;
   }
   ProgressSink& Meter() override { return *this; }
+  void EntryVerified(const EntryVerdict& verdict) override { verdicts.push_back(verdict); }
   void SetPosition(int position) override { meter.push_back(position); }
 
  private:

@@ -3,7 +3,8 @@
 
 Runs in the foreground until SIGTERM or until unmounted. Prints "ready" on stdout once mounted.
 A pulled disc answers every file operation with ENODEV (--pull-errno to change it), so a test
-can tell it from a scratch, which answers EIO.
+can tell it from a scratch, which answers EIO. --resize changes a file's size in the middle of a
+read, as a file truncated or written to while Kelvane reads it.
 """
 
 import argparse
@@ -22,8 +23,9 @@ CHUNK = 64 * 1024
 class FakeDisc(fusepy.Operations):
     use_ns = True  # times in nanoseconds, as os.lstat gives them
 
-    def __init__(self, source, slow_ms, scratches, pull_after, pull_errno):
+    def __init__(self, source, slow_ms, scratches, pull_after, pull_errno, resizes=None):
         self._source = source
+        self._resizes = dict(resizes or {})  # relative path -> (offset, new size), done once
         self._slow_ms = slow_ms
         self._scratches = scratches  # relative path -> list of byte offsets
         self._pull_after = pull_after
@@ -97,6 +99,10 @@ class FakeDisc(fusepy.Operations):
                 if time.monotonic() >= until:
                     break
             self._check_pulled()
+        resize = self._resizes.get(path.lstrip('/'))
+        if resize and offset >= resize[0]:
+            del self._resizes[path.lstrip('/')]
+            os.truncate(self._real(path), resize[1])
         for bad in self._scratches.get(path.lstrip('/'), ()):
             if offset <= bad < offset + size:
                 raise fusepy.FuseOSError(errno.EIO)
@@ -126,12 +132,20 @@ def parse_scratch(text):
     return rel.lstrip('/'), int(offset)
 
 
+def parse_resize(text):
+    rel, _, rest = text.partition(':')
+    offset, _, size = rest.partition(':')
+    if not rel or not offset or not size:
+        raise argparse.ArgumentTypeError('expected RELPATH:OFFSET:SIZE')
+    return rel.lstrip('/'), (int(offset), int(size))
+
+
 def serve(args):
     scratches = {}
     for rel, offset in args.scratch:
         scratches.setdefault(rel, []).append(offset)
     disc = FakeDisc(os.path.abspath(args.source), args.slow_ms, scratches, args.pull_after,
-                    getattr(errno, args.pull_errno))
+                    getattr(errno, args.pull_errno), args.resize)
 
     # SIGUSR1 pulls the disc. Python runs signal handlers only in the main thread, which sits
     # inside libfuse's loop, so a thread waits for the signal instead; everyone else blocks it.
@@ -162,6 +176,9 @@ def main():
     parser.add_argument('--slow-ms', type=float, default=0.0, help='sleep per 64 KiB read')
     parser.add_argument('--scratch', type=parse_scratch, action='append', default=[],
                         metavar='RELPATH:OFFSET', help='reads covering that byte fail with EIO')
+    parser.add_argument('--resize', type=parse_resize, action='append', default=[],
+                        metavar='RELPATH:OFFSET:SIZE',
+                        help='the first read at OFFSET or beyond first truncates the file to SIZE')
     parser.add_argument('--pull-after', type=int, default=None, metavar='BYTES')
     parser.add_argument('--pull-errno', default='ENODEV', choices=['ENODEV', 'EIO', 'ENOMEDIUM'])
     parser.add_argument('--remove-mountpoint', action='store_true',
