@@ -3,10 +3,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <set>
 
@@ -28,6 +30,10 @@ struct Walk {
   const ListFilesHooks& hooks;
   std::set<std::string> pseudoMounts;  // mount points of proc, sysfs and the like
   bool abandoned = false;
+
+  void LeaveOut(std::string path, LeftOutFile::Why why, std::string reason = {}) {
+    if (hooks.LeftOut) hooks.LeftOut->push_back({std::move(path), why, std::move(reason)});
+  }
 
   // Pumps, and tells whether the walk is to end where it is.
   bool PumpAndAbandon() {
@@ -51,24 +57,34 @@ struct FolderEntry {
 
 // The entries of a folder other than "." and "..", in byte order, so that the same tree gives the
 // same project on every machine whatever order the file system keeps. The folder is read whole
-// and closed at once, so a deep tree does not hold one open descriptor per level. Empty when the
-// folder cannot be read: that part of the tree simply contributes nothing.
-std::vector<FolderEntry> ReadFolder(const std::string& folder, bool isRoot) {
+// and closed at once, so a deep tree does not hold one open descriptor per level. A folder that
+// cannot be read gives its errno in error and contributes nothing.
+std::vector<FolderEntry> ReadFolder(const std::string& folder, bool isRoot, int& error) {
   std::vector<FolderEntry> names;
+  error = 0;
   // The root may be reached through a symbolic link (the user picked it); below it, O_NOFOLLOW
   // keeps out a folder that was swapped for a link since it was looked at.
   const int follow = isRoot ? 0 : O_NOFOLLOW;
   FileDescriptor fd(
       ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | follow));
-  if (!fd.IsOpen()) return names;
+  if (!fd.IsOpen()) {
+    error = errno;
+    return names;
+  }
   DirHandle dir(::fdopendir(fd.Get()));
-  if (!dir) return names;
+  if (!dir) {
+    error = errno;
+    return names;
+  }
   fd.Release();
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(dir.get());
-    // A read error ends the folder like its end does: keep what was read, report nothing.
-    if (!entry) break;
+    // A read error ends the folder: what was read is kept, and the folder is told as unreadable.
+    if (!entry) {
+      error = errno;
+      break;
+    }
     const std::string name = entry->d_name;
     if (name != "." && name != "..") names.push_back({name, entry->d_type});
   }
@@ -100,7 +116,12 @@ bool IsRegularFile(const std::string& path, unsigned char type) {
 void ScanFolder(const std::string& folder, const std::string& relative, Walk& walk) {
   // Views of the kernel hold no distribution, and some of their files never end.
   if (walk.pseudoMounts.count(folder)) return;
-  const std::vector<FolderEntry> entries = ReadFolder(folder, relative.empty());
+  int error = 0;
+  const std::vector<FolderEntry> entries = ReadFolder(folder, relative.empty(), error);
+  if (error == ENAMETOOLONG)
+    walk.LeaveOut(folder + "/", LeftOutFile::tooLong);
+  else if (error != 0)
+    walk.LeaveOut(folder + "/", LeftOutFile::unreadableFolder, std::strerror(error));
   // Folder pass: everything below the subfolders comes before this folder's own files. Names
   // beginning with "." are not entered: on Linux they play the part of hidden folders.
   for (const auto& [name, type] : entries) {
@@ -109,7 +130,7 @@ void ScanFolder(const std::string& folder, const std::string& relative, Walk& wa
     const std::string path = JoinFolderPath(folder, name);
     if (!IsFolder(path, type)) continue;
     if (!ProjectCanHold(name)) {
-      if (walk.hooks.LeftOut) walk.hooks.LeftOut->push_back(path + "/");
+      walk.LeaveOut(path + "/", LeftOutFile::cannotHold);
       continue;
     }
     ScanFolder(path, relative + name + "\\", walk);
@@ -120,10 +141,13 @@ void ScanFolder(const std::string& folder, const std::string& relative, Walk& wa
     if (walk.PumpAndAbandon()) return;
     const std::string path = JoinFolderPath(folder, name);
     if (!IsRegularFile(path, type)) continue;
-    if (ProjectCanHold(name))
+    if (!ProjectCanHold(name))
+      walk.LeaveOut(path, LeftOutFile::cannotHold);
+    else if (path.size() >= PATH_MAX)
+      // It could be listed, but never opened to compute its sum.
+      walk.LeaveOut(path, LeftOutFile::tooLong);
+    else if (path != walk.hooks.Skip)
       walk.list.push_back(relative + name);
-    else if (walk.hooks.LeftOut)
-      walk.hooks.LeftOut->push_back(path);
   }
 }
 

@@ -7,12 +7,25 @@
 
 namespace kelvane {
 
+// A file or folder below the root that the walk could not list, and why.
+struct LeftOutFile {
+  enum Why {
+    cannotHold,        // its name holds a "\", CR or LF, which no entry of a project can hold
+    unreadableFolder,  // the folder could not be opened or read
+    tooLong,           // its path is longer than the system can open
+  };
+  std::string path;  // the full path; a folder's ends with "/"
+  Why why;
+  std::string reason = {};  // the system's text, for an unreadable folder
+};
+
 struct ListFilesHooks {
   std::function<void()> Pump;     // runs after every directory entry looked at
   std::function<bool()> Abandon;  // asked after every pump: true ends the walk where it is
-  // Receives the full path of every file (and, with a trailing "/", every folder) left out
-  // because its name holds a "\", CR or LF, which no entry of a project can hold.
-  std::vector<std::string>* LeftOut = nullptr;
+  // Receives every file and folder left out, so that the user learns what the list lacks.
+  std::vector<LeftOutFile>* LeftOut = nullptr;
+  // A full path that the list leaves out without a word (the project file being written).
+  std::string Skip;
   std::string ProcRoot = "/proc";  // where the mounts are read; pseudo file systems are skipped
 };
 

@@ -1,12 +1,16 @@
 // kelvane-cli check PROJECT COPY: the window's Open, then its CHECK, then what the terminal adds:
 // the failed entries as lines, the extra files, the report and the exit status.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "FileUti2/TextEncoding.h"
+#include "FileUti2/PathHelpers.h"
+#include "FileUti2/ReplaceFile.h"
 #include "cli/CheckReport.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
@@ -15,6 +19,7 @@
 #include "cli/JsonReport.h"
 #include "cli/PathArguments.h"
 #include "cli/TerminalShell.h"
+#include "cli/TerminalText.h"
 #include "commands/VerificationRun.h"
 
 namespace kelvane::cli {
@@ -32,8 +37,34 @@ int CurrentEntry(const WindowTexts& texts) {
 struct Findings {
   std::vector<EntryVerdict> verdicts;
   std::string summary;
-  std::optional<std::vector<std::string>> extra;
+  std::optional<std::vector<ExtraFile>> extra;
 };
+
+// The report is checked before anything is read: it may not overwrite the project nor land on
+// the copy being verified (whose extra files it would add to), and a report that cannot be
+// written fails now rather than after a long run.
+void CheckReportTarget(const std::string& report, const ShellAnswers& answers) {
+  struct stat reportInfo {}, projectInfo {};
+  if (::stat(report.c_str(), &reportInfo) == 0 &&
+      ::stat(answers.projectPath.c_str(), &projectInfo) == 0 &&
+      reportInfo.st_dev == projectInfo.st_dev && reportInfo.st_ino == projectInfo.st_ino)
+    throw UsageError("the report " + report + " is the project file");
+  std::string target;
+  try {
+    target = SaveTarget(report);
+  } catch (const std::exception& error) {
+    throw CliError(kExitCannotWrite, error.what());
+  }
+  const auto real = [](const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    return error ? path : resolved.string();
+  };
+  const std::string folder = real(SplitPath(target).first);
+  const std::string copy = real(answers.folder);
+  if (folder == copy || folder.rfind(copy == "/" ? copy : copy + "/", 0) == 0)
+    throw UsageError("the report " + report + " lies inside the copy " + answers.folder);
+}
 
 void WriteReport(const std::string& path, const Project& project, const ShellAnswers& answers,
                  const Findings& found, int status) {
@@ -61,6 +92,7 @@ int RunCheck(const Options& options, Console& console) {
   answers.folder = ExistingFolder(options.operands[1]);
   answers.stopAtFirst = options.stopAtFirst;
   answers.eject = options.eject;
+  if (options.report) CheckReportTarget(AbsolutePath(*options.report), answers);
   RunProgress progress(
       project, answers.folder, [&session] { return CurrentEntry(session.texts); },
       console.Progress());
@@ -86,7 +118,7 @@ int RunCheck(const Options& options, Console& console) {
   const auto lookForExtra = [&] {
     if (extraLooked || !(options.extra || options.report) || InterruptRequested()) return;
     extraLooked = true;
-    std::vector<std::string> extra =
+    std::vector<ExtraFile> extra =
         ExtraFiles(project, answers.folder, {}, [] { return InterruptRequested(); });
     if (!InterruptRequested()) found.extra = std::move(extra);
   };
@@ -101,13 +133,15 @@ int RunCheck(const Options& options, Console& console) {
   }
   console.Progress().Clear();
   if (shell.AutoEjectCleared())
-    console.Notice("No eject: " + DisplayUtf8(answers.folder) + " is not on an optical drive");
+    console.Notice("No eject: " + FieldText(answers.folder, true) + " is not on an optical drive");
 
   lookForExtra();
 
   int status = FailureStatus(found.verdicts);
   if (options.extra && found.extra) {
-    for (const std::string& path : *found.extra) console.Result("extra\t" + DisplayUtf8(path));
+    for (const ExtraFile& file : *found.extra)
+      console.Result("extra\t" + FieldText(file.path, true) +
+                     (file.kind == "file" ? "" : "\t" + file.kind));
     if (!found.extra->empty()) status |= kExitExtra;
   }
   console.Out(found.summary);

@@ -1,8 +1,8 @@
 // OutcomeName, FailureLine, EntryOutcomes and FailureStatus.
 #include "cli/CheckReport.h"
 
-#include "FileUti2/TextEncoding.h"
 #include "cli/CliError.h"
+#include "cli/TerminalText.h"
 #include "project/ValueEntry.h"
 
 namespace kelvane::cli {
@@ -21,10 +21,13 @@ const char* OutcomeName(EntryVerdict::Outcome outcome) {
 
 std::string FailureLine(const Project& project, const EntryVerdict& verdict) {
   const auto orDash = [](const std::string& text) { return text.empty() ? "-" : text; };
-  return std::string(OutcomeName(verdict.outcome)) + "\t" +
-         DisplayUtf8(project.Entry(verdict.index)) + "\t" + DisplayUtf8(verdict.path) + "\t" +
-         orDash(DisplayUtf8(verdict.storedCRC32)) + "\t" +
-         (verdict.computedCRC32 ? Hex8(*verdict.computedCRC32) : "-");
+  std::string line = std::string(OutcomeName(verdict.outcome)) + "\t" +
+                     FieldText(project.Entry(verdict.index), false) + "\t" +
+                     FieldText(verdict.path, true) + "\t" +
+                     orDash(FieldText(verdict.storedCRC32, true)) + "\t" +
+                     (verdict.computedCRC32 ? Hex8(*verdict.computedCRC32) : "-");
+  if (!verdict.reason.empty()) line += "\t" + FieldText(verdict.reason, true);
+  return line;
 }
 
 std::vector<ReportEntry> EntryOutcomes(const Project& project,

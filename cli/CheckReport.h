@@ -12,8 +12,9 @@ namespace kelvane::cli {
 
 const char* OutcomeName(EntryVerdict::Outcome outcome);
 
-// "mismatch<TAB>entry<TAB>path found<TAB>stored<TAB>computed", "-" for a sum there is none of;
-// names as the window shows them.
+// "mismatch<TAB>entry<TAB>path found<TAB>stored<TAB>computed", "-" for a sum there is none of,
+// then for a file that could not be read "<TAB>why"; names as the window shows them, escaped
+// (FieldText).
 std::string FailureLine(const Project& project, const EntryVerdict& verdict);
 
 // One record per entry: what CHECK told of it; else "excluded" for an entry CHECK grayed without

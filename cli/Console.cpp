@@ -3,12 +3,15 @@
 
 #include <cstdio>
 
+#include "cli/TerminalText.h"
+
 namespace kelvane::cli {
 
 namespace {
 
 void PutLines(std::FILE* stream, const std::string& prefix, const std::string& text) {
-  const std::string lines = prefix + AsLines(text) + "\n";
+  // Whatever a name in the text holds, nothing reaches the terminal as a command.
+  const std::string lines = prefix + TerminalSafe(AsLines(text)) + "\n";
   std::fwrite(lines.data(), 1, lines.size(), stream);
 }
 

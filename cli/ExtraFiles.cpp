@@ -1,21 +1,101 @@
-// ExtraFiles: the walk of the copy minus the files the entries resolve to.
+// ExtraFiles: a walk of every name below the copy, less the files the entries resolve to.
 #include "cli/ExtraFiles.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <set>
 #include <unordered_set>
 
+#include "FileUti2/FileDescriptor.h"
+#include "FileUti2/MountInfo.h"
 #include "FileUti2/PathHelpers.h"
-#include "cksummer/ListFiles.h"
 #include "commands/EntryResolver.h"
 
 namespace kelvane::cli {
 
-std::vector<std::string> ExtraFiles(const Project& project, const std::string& copy,
-                                    const std::function<void()>& pump,
-                                    const std::function<bool()>& abandon) {
-  EntryResolver resolver(copy);
+namespace {
+
+const char* KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return "file";
+  if (S_ISFIFO(mode)) return "fifo";
+  if (S_ISSOCK(mode)) return "socket";
+  if (S_ISCHR(mode)) return "character device";
+  if (S_ISBLK(mode)) return "block device";
+  return "special file";
+}
+
+struct ExtraWalk {
+  const std::unordered_set<std::string>& matched;
+  const std::function<void()>& pump;
+  const std::function<bool()>& abandon;
+  std::set<std::string> pseudoMounts;
+  std::vector<ExtraFile> extra;
+  bool abandoned = false;
+
+  void Folder(const std::string& folder) {
+    // Views of the kernel hold nothing that was copied.
+    if (pseudoMounts.count(folder)) return;
+    std::vector<std::string> names;
+    if (!Read(folder, names)) {
+      extra.push_back({folder + "/", "unreadable folder"});
+      return;
+    }
+    for (const std::string& name : names) {
+      if (pump) pump();
+      if (abandon && abandon()) abandoned = true;
+      if (abandoned) return;
+      Entry(JoinFolderPath(folder, name));
+    }
+  }
+
+  void Entry(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return;  // gone since the folder was read
+    if (S_ISDIR(st.st_mode)) return Folder(path);
+    if (S_ISLNK(st.st_mode)) {
+      if (::stat(path.c_str(), &st) != 0) return Add(path, "broken link");
+      if (S_ISDIR(st.st_mode)) return Add(path, "link to a folder");
+    }
+    if (S_ISREG(st.st_mode) && matched.count(path)) return;
+    Add(path, KindOf(st.st_mode));
+  }
+
+  void Add(const std::string& path, const char* kind) { extra.push_back({path, kind}); }
+
+  // The names of a folder in byte order; false when it cannot be read whole.
+  static bool Read(const std::string& folder, std::vector<std::string>& names) {
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.IsOpen()) return false;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd.Get()), ::closedir);
+    if (!dir) return false;
+    fd.Release();
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir.get());
+      if (!entry) break;
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    if (errno != 0) return false;
+    std::sort(names.begin(), names.end());
+    return true;
+  }
+};
+
+}  // namespace
+
+std::vector<ExtraFile> ExtraFiles(const Project& project, const std::string& copy,
+                                  const std::function<void()>& pump,
+                                  const std::function<bool()>& abandon) {
+  // Resolved as CHECK resolves them: a file answers one entry at most.
+  EntryResolver resolver(copy, EntryResolver::inBase);
+  resolver.NameExactly(project);
   std::unordered_set<std::string> matched;
   for (int i = 0; i < project.Count(); ++i) {
     const std::string& entry = project.Entry(i);
@@ -29,22 +109,11 @@ std::vector<std::string> ExtraFiles(const Project& project, const std::string& c
     }
   }
 
-  std::vector<std::string> listed;
-  std::vector<std::string> leftOut;
-  ListFilesHooks hooks;
-  hooks.Pump = pump;
-  hooks.Abandon = abandon;
-  hooks.LeftOut = &leftOut;
-  ListFiles(copy, listed, hooks);
-
-  std::vector<std::string> extra;
-  for (std::string& relative : listed) {
-    std::replace(relative.begin(), relative.end(), '\\', '/');
-    std::string path = JoinFolderPath(copy, relative);
-    if (!matched.count(path)) extra.push_back(std::move(path));
-  }
-  extra.insert(extra.end(), leftOut.begin(), leftOut.end());
-  return extra;
+  ExtraWalk walk{matched, pump, abandon, {}, {}};
+  for (const Mount& mount : ReadMounts())
+    if (IsPseudoFileSystem(mount.fstype)) walk.pseudoMounts.insert(mount.point);
+  walk.Folder(copy);
+  return std::move(walk.extra);
 }
 
 }  // namespace kelvane::cli

@@ -1,4 +1,4 @@
-// Files of a copy that no entry of the project stands for.
+// What a copy holds beyond the files that the entries of the project stand for.
 #pragma once
 
 #include <functional>
@@ -9,14 +9,21 @@
 
 namespace kelvane::cli {
 
-// Every file New's walk finds below copy (a folder without trailing "/") that no entry matches,
-// as full paths, in the walk's order; then the files and folders (ending with "/") the walk left
-// out because a project cannot hold their names. An entry matches the file at its exact path if
-// that exists, else the one found ignoring case or as Windows-1252, as CHECK finds it. Every
-// entry counts, excluded or not: its file belongs to the distribution. pump runs at every step
-// of the walk; abandon ends it early (the list is then incomplete).
-std::vector<std::string> ExtraFiles(const Project& project, const std::string& copy,
-                                    const std::function<void()>& pump,
-                                    const std::function<bool()>& abandon);
+struct ExtraFile {
+  std::string path;  // the full path; an unreadable folder's ends with "/"
+  std::string kind;  // "file", or what else it is: "fifo", "link to a folder", "unreadable folder"...
+};
+
+// Everything below copy (a folder without trailing "/") that no entry matches, in byte order,
+// depth first: every name, dot folders and their files included, since the point is to find what
+// was added. A regular file (or a link to one) that no entry matches is a "file"; anything else
+// that is not a folder is listed with its kind; a folder that cannot be read is listed as such,
+// for what it holds is unknown. An entry matches the file that CHECK reads for it: its exact path
+// if that exists, else the one found ignoring case or as Windows-1252. Every entry counts,
+// excluded or not: its file belongs to the distribution. pump runs at every step of the walk;
+// abandon ends it early (the list is then incomplete).
+std::vector<ExtraFile> ExtraFiles(const Project& project, const std::string& copy,
+                                  const std::function<void()>& pump,
+                                  const std::function<bool()>& abandon);
 
 }  // namespace kelvane::cli

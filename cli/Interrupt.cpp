@@ -36,6 +36,18 @@ InterruptGuard::~InterruptGuard() {
   if (installed_) ::sigaction(SIGINT, &previous_, nullptr);
 }
 
+SignalHold::SignalHold() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&held, signal);
+  ::sigprocmask(SIG_BLOCK, &held, &previous_);
+}
+
+SignalHold::~SignalHold() {
+  // What came meanwhile is delivered here.
+  ::sigprocmask(SIG_SETMASK, &previous_, nullptr);
+}
+
 bool InterruptRequested() {
   return interrupted != 0;
 }

@@ -20,6 +20,20 @@ class InterruptGuard {
   bool installed_ = false;
 };
 
+// Holds Ctrl+C (and the signals that end a program from outside: SIGTERM, SIGHUP, SIGQUIT)
+// while it lives, so that what it guards (a save) ends or rolls back before any of them takes
+// effect. Under an InterruptGuard, a Ctrl+C held here is seen by InterruptRequested afterwards.
+class SignalHold {
+ public:
+  SignalHold();
+  ~SignalHold();
+  SignalHold(const SignalHold&) = delete;
+  SignalHold& operator=(const SignalHold&) = delete;
+
+ private:
+  sigset_t previous_{};
+};
+
 // Whether Ctrl+C was pressed since the program started.
 bool InterruptRequested();
 

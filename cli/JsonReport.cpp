@@ -1,15 +1,9 @@
 // JsonString, FormatReport and WriteTextFile.
 #include "cli/JsonReport.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <stdexcept>
 
-#include "FileUti2/FileDescriptor.h"
+#include "FileUti2/ReplaceFile.h"
 #include "FileUti2/TextEncoding.h"
 #include "project/ValueEntry.h"
 
@@ -81,26 +75,17 @@ std::string FormatReport(const Report& report) {
          ",\n  \"interrupted\": " + (report.interrupted ? "true" : "false") +
          ",\n  \"status\": " + std::to_string(report.status) +
          ",\n  \"entries\": " + Array(report.entries, Record) + ",\n  \"extra\": " +
-         (report.extra ? Array(*report.extra, [](const std::string& p) { return JsonString(p); })
+         (report.extra ? Array(*report.extra,
+                               [](const ExtraFile& e) {
+                                 return "{\"path\": " + JsonString(e.path) +
+                                        ", \"kind\": " + JsonString(e.kind) + "}";
+                               })
                        : "null") +
          "\n}\n";
 }
 
 void WriteTextFile(const std::string& path, std::string_view text) {
-  const auto fail = [&path](const char* action) {
-    throw std::runtime_error(std::string("Cannot ") + action + " file \"" + path + "\". " +
-                             std::strerror(errno));
-  };
-  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd.IsOpen()) fail("create");
-  while (!text.empty()) {
-    const ssize_t put = ::write(fd.Get(), text.data(), text.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) fail("write");
-    text.remove_prefix(static_cast<std::size_t>(put));
-  }
-  // Closed by hand, since a failed close can mean lost data.
-  if (::close(fd.Release()) != 0) fail("write");
+  ReplaceFileBytes(path, text);
 }
 
 }  // namespace kelvane::cli

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/ExtraFiles.h"
+
 namespace kelvane::cli {
 
 struct ReportEntry {
@@ -23,7 +25,7 @@ struct Report {
   bool interrupted = false;
   int status = 0;
   std::vector<ReportEntry> entries;
-  std::optional<std::vector<std::string>> extra;  // none when the walk was cut short
+  std::optional<std::vector<ExtraFile>> extra;  // none when the walk was cut short
 };
 
 // A JSON string of the bytes as the window shows them (DisplayUtf8): UTF-8 as it stands, any
@@ -32,7 +34,8 @@ std::string JsonString(std::string_view bytes);
 
 std::string FormatReport(const Report& report);
 
-// Writes text to path, replacing it; the system's error otherwise.
+// Writes text to path as the project file is written (ReplaceFileBytes): the old report stays
+// whole until the new one is; the system's error otherwise.
 void WriteTextFile(const std::string& path, std::string_view text);
 
 }  // namespace kelvane::cli

@@ -28,33 +28,43 @@ int RunNew(const Options& options, Console& console) {
   RunProgress progress(
       session.project, answers.folder, [&session] { return session.project.ValueCount(); },
       console.Progress());
+  // The project file may be written into the tree it lists: it is no file of the distribution.
+  session.LeaveOutOfNew = answers.projectPath;
   TerminalShell shell(session, console, answers, &progress);
-  shell.onMessage = [&console](const std::string& text) {
+  bool leftOut = false;
+  shell.onMessage = [&console, &leftOut](const std::string& text) {
     // Files missing from the project are a fault of the project, not news of the run.
-    if (text.rfind(kLeftOut, 0) == 0)
+    if (text.rfind(kLeftOut, 0) == 0) {
+      leftOut = true;
       console.Error(text);
-    else
+    } else {
       console.Notice(text);
+    }
   };
 
-  {
-    const InterruptGuard guard;
-    try {
-      iNewClick(session, shell);
-    } catch (const CRC32Error& error) {
-      throw CliError(kExitUnreadable, error.what());
-    }
+  const InterruptGuard guard;
+  try {
+    iNewClick(session, shell);
+  } catch (const CRC32Error& error) {
+    // The system's text, then why, which a box need not tell but a terminal's user wants.
+    throw CliError(kExitUnreadable,
+                   error.Reason().empty() ? error.what()
+                                          : std::string(error.what()) + " (" + error.Reason() + ")");
   }
   console.Progress().Clear();
   // A project cut short is not the tree: it is not written.
   if (InterruptRequested()) return kExitInterrupted;
 
   try {
+    // A Ctrl+C now waits for the save to end: it never leaves half a file or a temporary one.
+    const SignalHold hold;
     iSaveClick(session, shell);
   } catch (const std::exception& error) {
-    throw CliError(kExitCannotWrite, error.what());
+    throw CliError(InterruptRequested() ? kExitInterrupted : kExitCannotWrite, error.what());
   }
-  return kExitValid;
+  if (InterruptRequested()) return kExitInterrupted;
+  // A pipeline must notice a project that lacks part of the tree.
+  return leftOut ? kExitUnreadable : kExitValid;
 }
 
 }  // namespace kelvane::cli

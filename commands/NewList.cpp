@@ -32,14 +32,30 @@ std::string OneLine(const std::string& path) {
   return shown;
 }
 
-// Files the walk left out because no entry can hold their names: the first ten, and how many.
-std::string LeftOutText(const std::vector<std::string>& leftOut) {
-  std::string text = "File(s) left out\t: " + std::to_string(leftOut.size()) +
-                     "\rA project cannot hold a name with \"\\\", CR or LF in it:";
+// What the walk left out, by why: for each, its heading and the first ten names, and how many
+// more there are.
+std::string LeftOutText(const std::vector<LeftOutFile>& leftOut) {
+  struct Group {
+    LeftOutFile::Why why;
+    const char* heading;
+  };
+  static constexpr Group kGroups[] = {
+      {LeftOutFile::cannotHold, "A project cannot hold a name with \"\\\", CR or LF in it:"},
+      {LeftOutFile::unreadableFolder, "Folder(s) that could not be read:"},
+      {LeftOutFile::tooLong, "Path(s) too long to open:"},
+  };
   constexpr std::size_t kShown = 10;
-  for (std::size_t i = 0; i < leftOut.size() && i < kShown; ++i) text += "\r" + OneLine(leftOut[i]);
-  if (leftOut.size() > kShown)
-    text += "\r... and " + std::to_string(leftOut.size() - kShown) + " more";
+  std::string text = "File(s) left out\t: " + std::to_string(leftOut.size());
+  for (const Group& group : kGroups) {
+    std::size_t count = 0;
+    for (const LeftOutFile& file : leftOut) {
+      if (file.why != group.why) continue;
+      if (count == 0) text += std::string("\r") + group.heading;
+      if (count++ < kShown)
+        text += "\r" + OneLine(file.path) + (file.reason.empty() ? "" : " (" + file.reason + ")");
+    }
+    if (count > kShown) text += "\r... and " + std::to_string(count - kShown) + " more";
+  }
   return text;
 }
 
@@ -77,8 +93,9 @@ void Run(Session& session, Shell& shell, const std::string& folder) {
   Project& p = session.project;
 
   std::vector<std::string> files;
-  std::vector<std::string> leftOut;
+  std::vector<LeftOutFile> leftOut;
   ListFilesHooks hooks;
+  hooks.Skip = session.LeaveOutOfNew;
   hooks.Pump = [&shell] { shell.PumpEvents(); };
   // QUIT does not wait for the listing: the program must not go on reading a disc unseen.
   hooks.Abandon = [&session] { return session.Closing; };

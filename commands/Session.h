@@ -21,6 +21,8 @@ struct Session {
   std::string TrayDevice;          // optical drive device; empty: /dev/cdrom, else /dev/sr0
   std::string ProcRoot = "/proc";  // where mounts are read, and the kernel's view of devices,
   std::string SysRoot = "/sys";    // for the optical-drive questions (tests give fake trees)
+  std::string LeaveOutOfNew;       // a full path New does not list: the project file a terminal
+                                   // writes into the tree it lists
   CRC32ReadStep ReadStep;          // how the runs read a file's blocks; empty: read(2) (tests count
                                    // or fail reads with their own)
 

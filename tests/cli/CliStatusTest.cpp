@@ -67,7 +67,8 @@ void AddFile(const TempDir& dir) {
 }
 
 const char kMismatchA[] = "mismatch\ta.txt\t@/a.txt\tCADBBE3D\t";
-const char kMissingB[] = "unreadable\tsub\\b.txt\t@/sub/b.txt\t340BC6D9\t-";
+const char kMissingB[] =
+    "unreadable\tsub\\b.txt\t@/sub/b.txt\t340BC6D9\t-\tNo such file or directory";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CliCopyTest,
