@@ -35,7 +35,8 @@ int ConfinedFolder::Open(const std::string& relative, int flags) const {
     how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS;
     int fd;
     do {
-      fd = static_cast<int>(::syscall(SYS_openat2, folder_.Get(), relative.c_str(), &how, sizeof how));
+      fd = static_cast<int>(
+          ::syscall(SYS_openat2, folder_.Get(), relative.c_str(), &how, sizeof how));
     } while (fd < 0 && errno == EINTR);
     if (fd >= 0 || errno != ENOSYS) return fd;
     haveOpenat2.store(false, std::memory_order_relaxed);

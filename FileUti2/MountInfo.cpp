@@ -61,11 +61,26 @@ bool IsPseudoFileSystemMagic(long type) {
   // Magic numbers the kernel headers do not all name.
   constexpr unsigned long kConfigfs = 0x62656570, kFusectl = 0x65735543, kMqueue = 0x19800202,
                           kRpcPipefs = 0x67596969;
-  static constexpr unsigned long kPseudo[] = {
-      PROC_SUPER_MAGIC, SYSFS_MAGIC,     DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
-      DEBUGFS_MAGIC,    TRACEFS_MAGIC,   SECURITYFS_MAGIC,   PSTOREFS_MAGIC,     BPF_FS_MAGIC,
-      kConfigfs,        kFusectl,        kMqueue,            HUGETLBFS_MAGIC,    BINFMTFS_MAGIC,
-      EFIVARFS_MAGIC,   AUTOFS_SUPER_MAGIC, kRpcPipefs,      NSFS_MAGIC,         SELINUX_MAGIC};
+  static constexpr unsigned long kPseudo[] = {PROC_SUPER_MAGIC,
+                                              SYSFS_MAGIC,
+                                              DEVPTS_SUPER_MAGIC,
+                                              CGROUP_SUPER_MAGIC,
+                                              CGROUP2_SUPER_MAGIC,
+                                              DEBUGFS_MAGIC,
+                                              TRACEFS_MAGIC,
+                                              SECURITYFS_MAGIC,
+                                              PSTOREFS_MAGIC,
+                                              BPF_FS_MAGIC,
+                                              kConfigfs,
+                                              kFusectl,
+                                              kMqueue,
+                                              HUGETLBFS_MAGIC,
+                                              BINFMTFS_MAGIC,
+                                              EFIVARFS_MAGIC,
+                                              AUTOFS_SUPER_MAGIC,
+                                              kRpcPipefs,
+                                              NSFS_MAGIC,
+                                              SELINUX_MAGIC};
   // f_type is a signed word; the magic numbers are 32-bit patterns.
   const unsigned long magic = static_cast<unsigned long>(type) & 0xFFFFFFFFul;
   for (const unsigned long pseudo : kPseudo)

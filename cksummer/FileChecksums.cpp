@@ -154,8 +154,7 @@ std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
 std::uint32_t GetFileCRC32(const ConfinedFolder& root, const std::string& relative,
                            const std::string& fileName, ProgressSink& meter,
                            const CRC32ReadStep& readStep) {
-  return GuardedCRC32(fileName, meter, readStep,
-                      [&] { return OpenRegularFile(root, relative); });
+  return GuardedCRC32(fileName, meter, readStep, [&] { return OpenRegularFile(root, relative); });
 }
 
 std::uint32_t GetFileCheckSum19(const std::string& /*fileName*/) {

@@ -44,7 +44,8 @@ struct Findings {
 // the copy being verified (whose extra files it would add to), and a report that cannot be
 // written fails now rather than after a long run.
 void CheckReportTarget(const std::string& report, const ShellAnswers& answers) {
-  struct stat reportInfo {}, projectInfo {};
+  struct stat reportInfo {
+  }, projectInfo{};
   if (::stat(report.c_str(), &reportInfo) == 0 &&
       ::stat(answers.projectPath.c_str(), &projectInfo) == 0 &&
       reportInfo.st_dev == projectInfo.st_dev && reportInfo.st_ino == projectInfo.st_ino)

@@ -11,7 +11,8 @@ namespace kelvane::cli {
 
 struct ExtraFile {
   std::string path;  // the full path; an unreadable folder's ends with "/"
-  std::string kind;  // "file", or what else it is: "fifo", "link to a folder", "unreadable folder"...
+  std::string
+      kind;  // "file", or what else it is: "fifo", "link to a folder", "unreadable folder"...
 };
 
 // Everything below copy (a folder without trailing "/") that no entry matches, in byte order,

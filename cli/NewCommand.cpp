@@ -47,9 +47,9 @@ int RunNew(const Options& options, Console& console) {
     iNewClick(session, shell);
   } catch (const CRC32Error& error) {
     // The system's text, then why, which a box need not tell but a terminal's user wants.
-    throw CliError(kExitUnreadable,
-                   error.Reason().empty() ? error.what()
-                                          : std::string(error.what()) + " (" + error.Reason() + ")");
+    throw CliError(kExitUnreadable, error.Reason().empty()
+                                        ? error.what()
+                                        : std::string(error.what()) + " (" + error.Reason() + ")");
   }
   console.Progress().Clear();
   // A project cut short is not the tree: it is not written.

@@ -121,7 +121,7 @@ std::string HelpText() {
          "  list   print the entries of PROJECT: flag, CRC-32, CheckSum19, entry\n"
          "\n"
          "Options:\n"
-         "  --extra          (check) also list files below COPY that no entry matches\n"
+         "  --extra          (check) also list everything below COPY that no entry matches\n"
          "  --report FILE    (check) write a JSON report of every entry to FILE\n"
          "  --eject          (check) open the tray of the optical drive after the run\n"
          "  --stop-at-first  (check) stop at the first mismatch or unreadable file\n"
@@ -131,7 +131,8 @@ std::string HelpText() {
          "      --version    show the version and exit\n"
          "\n"
          "Exit status: 0 every selected entry valid; else the sum of 1 (a mismatch),\n"
-         "2 (a missing or unreadable file), 4 (extra files, with --extra); 64 usage error;\n"
+         "2 (a missing or unreadable file; for new, files left out), 4 (extra files,\n"
+         "with --extra); 64 usage error;\n"
          "65 project unreadable, invalid or without a selected entry; 70 internal error;\n"
          "74 project or report cannot be written; 130 interrupted (Ctrl+C).\n";
 }

@@ -30,7 +30,8 @@ std::string Escape(std::string_view text, std::string_view keep, bool backslashe
     if (c1) {
       Octal(out, c);
       Octal(out, static_cast<unsigned char>(text[++i]));
-    } else if ((c < 0x20 || c == 0x7F) && keep.find(static_cast<char>(c)) == std::string_view::npos) {
+    } else if ((c < 0x20 || c == 0x7F) &&
+               keep.find(static_cast<char>(c)) == std::string_view::npos) {
       const std::size_t named = kNamed.find(static_cast<char>(c));
       if (named != std::string_view::npos)
         out += std::string("\\") + kLetters[named];

@@ -13,8 +13,9 @@ struct EntryPath {
 // The full path of an entry below base (a folder held without trailing separator). Project files
 // are hand-editable, so an entry that is absolute ("/x", "\x") or has an empty, "." or ".."
 // segment, or holds a NUL byte, is not safe: it could name a file outside the base folder, or
-// another file than it says, and the runs treat it as a file that cannot be read. The path is still built, for the messages that name it. A colon is
-// an ordinary character of a Linux name: "C:\x" is the file x in a folder named "C:".
+// another file than it says, and the runs treat it as a file that cannot be read. The path is still
+// built, for the messages that name it. A colon is an ordinary character of a Linux name: "C:\x" is
+// the file x in a folder named "C:".
 EntryPath ResolveEntry(const std::string& base, const std::string& entry);
 
 }  // namespace kelvane

@@ -64,7 +64,7 @@ class EntryResolver {
 
 // What a run read for one entry.
 struct EntryRead {
-  std::string path;  // where the file was found, else the path built from the entry
+  std::string path;                  // where the file was found, else the path built from the entry
   std::optional<std::uint32_t> crc;  // none when the entry is not safe or cannot be read
   std::string reason;                // why not, for a terminal's line
 };

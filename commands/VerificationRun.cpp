@@ -82,8 +82,7 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
   const EntryRead read = EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep);
   const std::string& path = read.path;
   if (!read.crc) {
-    shell.EntryVerified(
-        {i, path, storedCRC, std::nullopt, EntryVerdict::unreadable, read.reason});
+    shell.EntryVerified({i, path, storedCRC, std::nullopt, EntryVerdict::unreadable, read.reason});
     // A file that cannot be read is a failed entry, whatever the answer; it is never compared
     // with a sum left over from another file, so no mismatch question follows.
     p.SetState(i, TCheckState::cbGrayed);

@@ -200,7 +200,7 @@ TEST(ListFiles, MissingRootLeavesTheListUnchanged) {
   EXPECT_EQ(pumps, 0);
 }
 
-TEST(ListFiles, UnreadableSubfolderIsSkippedSilently) {
+TEST(ListFiles, UnreadableSubfolderIsLeftOutWithItsReason) {
   TempDir dir;
   dir.Write("a/a.txt", "");
   dir.Write("locked/secret.txt", "");
@@ -208,12 +208,19 @@ TEST(ListFiles, UnreadableSubfolderIsSkippedSilently) {
   dir.Write("top.txt", "");
   ASSERT_EQ(::chmod((dir / "locked").c_str(), 0), 0);
   Entries list;
-  ASSERT_NO_THROW(ListFiles(dir.str(), list));
+  std::vector<LeftOutFile> leftOut;
+  ListFilesHooks hooks;
+  hooks.LeftOut = &leftOut;
+  ASSERT_NO_THROW(ListFiles(dir.str(), list, hooks));
   if (test::IgnoresPermissions()) {
     EXPECT_EQ(list, (Entries{"a\\a.txt", "locked\\secret.txt", "z\\z.txt", "top.txt"}));
     GTEST_SKIP() << "this process reads folders whatever their permissions";
   }
   EXPECT_EQ(list, (Entries{"a\\a.txt", "z\\z.txt", "top.txt"}));
+  ASSERT_EQ(leftOut.size(), 1u);
+  EXPECT_EQ(leftOut[0].path, dir / "locked/");
+  EXPECT_EQ(leftOut[0].why, LeftOutFile::unreadableFolder);
+  EXPECT_EQ(leftOut[0].reason, "Permission denied");
 }
 
 // Removes the folder Name inside the open folder Parent with everything in it, working through
@@ -237,8 +244,8 @@ void RemoveTreeAt(int parent, const char* name) {
 }
 
 // Even a process that may read everything meets folders it cannot open: their paths are longer
-// than the system allows. Like any unreadable folder they contribute nothing and stop nothing.
-TEST(ListFiles, PartOfTheTreeBeyondTheLongestPathIsSkippedSilently) {
+// than the system allows. They contribute nothing and stop nothing, and are told as left out.
+TEST(ListFiles, PartOfTheTreeBeyondTheLongestPathIsLeftOut) {
   TempDir dir;
   dir.Write("long/near.txt", "");
   dir.Write("top.txt", "");
@@ -259,8 +266,15 @@ TEST(ListFiles, PartOfTheTreeBeyondTheLongestPathIsSkippedSilently) {
   ASSERT_GE(file, 0);
 
   Entries list;
-  ASSERT_NO_THROW(ListFiles(dir.str(), list));
+  std::vector<LeftOutFile> leftOut;
+  ListFilesHooks hooks;
+  hooks.LeftOut = &leftOut;
+  ASSERT_NO_THROW(ListFiles(dir.str(), list, hooks));
   EXPECT_EQ(list, (Entries{"long\\near.txt", "top.txt"}));
+  // The first folder or file whose path is too long, and nothing below it.
+  ASSERT_EQ(leftOut.size(), 1u);
+  EXPECT_EQ(leftOut[0].why, LeftOutFile::tooLong);
+  EXPECT_GE(leftOut[0].path.size(), std::size_t{PATH_MAX} - 1);
 
   RemoveTreeAt(root, "long");
   ::close(root);

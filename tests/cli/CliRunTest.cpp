@@ -131,22 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
                                {"valid", "mismatch", "not reached", "excluded", "not reached"}}),
     test::RowName());
 
-// SIGINT as the test process was given it (a script may start tests with it ignored, which a
-// child would inherit), set to the default while the child is started.
-class DefaultInterrupt {
- public:
-  DefaultInterrupt() {
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &previous_);
-  }
-  ~DefaultInterrupt() { ::sigaction(SIGINT, &previous_, nullptr); }
-
- private:
-  struct sigaction previous_ {};
-};
-
 int Count(const std::string& text, const std::string& part) {
   int count = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -168,7 +152,7 @@ TEST(CliInterruptTest, CtrlCEndsTheRunAndPrintsItsSummary) {
   ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
   const FileDescriptor readEnd(ends[0]);
   FileDescriptor writeEnd(ends[1]);
-  const DefaultInterrupt defaultInterrupt;
+  const test::DefaultInterrupt defaultInterrupt;
   test::ChildProcess child(test::CliArgv({"check", dir / "p.cfg", dir / "copy"}),
                            test::ChildProcess::Options{writeEnd.Get(), {}});
   writeEnd.Reset();

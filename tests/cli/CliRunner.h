@@ -1,6 +1,7 @@
 // Runs the built kelvane-cli as a script would: its exit status, stdout and stderr kept apart.
 #pragma once
 
+#include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -45,5 +46,21 @@ inline CliResult RunCli(std::vector<std::string> args) {
   if (!child.WaitExit(std::chrono::seconds(60))) child.Stop(std::chrono::milliseconds(500));
   return {child.ExitCode(), ReadAll(out.Get()), child.Output()};
 }
+
+// SIGINT as the test process was given it (a script may start tests with it ignored, which a
+// child would inherit), set to the default while the child is started.
+class DefaultInterrupt {
+ public:
+  DefaultInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &previous_);
+  }
+  ~DefaultInterrupt() { ::sigaction(SIGINT, &previous_, nullptr); }
+
+ private:
+  struct sigaction previous_ {};
+};
 
 }  // namespace kelvane::test
