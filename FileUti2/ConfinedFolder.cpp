@@ -48,4 +48,12 @@ int ConfinedFolder::Open(const std::string& relative, int flags) const {
   return fd;
 }
 
+int ConfinedFolder::Stat(const std::string& relative, struct stat& info) const {
+  if (!folder_.IsOpen()) {
+    errno = openError_;
+    return -1;
+  }
+  return ::fstatat(folder_.Get(), relative.c_str(), &info, 0);
+}
+
 }  // namespace kelvane

@@ -42,9 +42,17 @@ RegularFile CheckOpened(FileDescriptor file) {
   struct stat st {};
   if (::fstat(file.Get(), &st) != 0) FailWithErrno();
   if (!S_ISREG(st.st_mode)) throw ReadFailure{kNotRegularFile};
-  struct statfs fs {};
-  if (::fstatfs(file.Get(), &fs) != 0) FailWithErrno();
-  if (IsPseudoFileSystemMagic(fs.f_type)) throw ReadFailure{kOnPseudoFileSystem};
+  // The files of a run lie on one or a few file systems: the last one found real is asked
+  // about once, not for each of tens of thousands of files.
+  thread_local dev_t lastReal = 0;
+  thread_local bool knowsOne = false;
+  if (!knowsOne || st.st_dev != lastReal) {
+    struct statfs fs {};
+    if (::fstatfs(file.Get(), &fs) != 0) FailWithErrno();
+    if (IsPseudoFileSystemMagic(fs.f_type)) throw ReadFailure{kOnPseudoFileSystem};
+    lastReal = st.st_dev;
+    knowsOne = true;
+  }
   return {std::move(file), static_cast<std::int64_t>(st.st_size)};
 }
 
@@ -63,10 +71,14 @@ RegularFile OpenRegularFile(const std::string& name) {
 }
 
 RegularFile OpenRegularFile(const ConfinedFolder& root, const std::string& relative) {
-  // The look goes through a path-only descriptor: it opens nothing for reading.
-  {
+  // The look before opening, as above. A plain look follows links as they lead, in or out of the
+  // copy; the open below stays inside, and what it opens is looked at again before anything is
+  // read.
+  struct stat st {};
+  if (root.Stat(relative, st) != 0 || !S_ISREG(st.st_mode)) {
+    // The plain look may have been led out of the copy (an absolute link): look again inside it,
+    // through a path-only descriptor, which opens nothing for reading.
     const FileDescriptor look(root.Open(relative, O_PATH | O_CLOEXEC));
-    struct stat st {};
     if (!look.IsOpen() || ::fstat(look.Get(), &st) != 0) FailWithErrno();
     if (!S_ISREG(st.st_mode)) throw ReadFailure{kNotRegularFile};
   }
@@ -112,10 +124,9 @@ std::uint32_t ReadCRC32(const RegularFile& opened, ProgressSink& meter,
     // A file that grows while it is read (a log being written) need not be read to its end.
     if (position > size) throw ReadFailure{kChangedWhileRead};
   }
-  // Truncated while read, or grown after the last block: the sum is of neither version.
-  struct stat st {};
-  if (position != size || (::fstat(file.Get(), &st) == 0 && st.st_size != size))
-    throw ReadFailure{kChangedWhileRead};
+  // Truncated while read: the sum is of neither version. (One grown is caught above, and one
+  // grown after the read that found its end is the file as it was read.)
+  if (position != size) throw ReadFailure{kChangedWhileRead};
   return reg;
 }
 

@@ -2,7 +2,6 @@
 // the failed entries as lines, the extra files, the report and the exit status.
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -18,8 +17,10 @@
 #include "cli/Interrupt.h"
 #include "cli/JsonReport.h"
 #include "cli/PathArguments.h"
+#include "cli/SleepInhibitor.h"
 #include "cli/TerminalShell.h"
 #include "cli/TerminalText.h"
+#include "commands/StatusLines.h"
 #include "commands/VerificationRun.h"
 
 namespace kelvane::cli {
@@ -28,8 +29,7 @@ namespace {
 
 // The entry CHECK is at (from 0): its status line reads "3/120" from the moment it begins one.
 int CurrentEntry(const WindowTexts& texts) {
-  const std::string& text = texts.Text(TLabel::Status3);
-  const int shown = std::atoi(text.c_str());
+  const int shown = CounterPosition(texts);
   return shown > 0 ? shown - 1 : 0;
 }
 
@@ -127,6 +127,8 @@ int RunCheck(const Options& options, Console& console) {
 
   const InterruptGuard guard;
   try {
+    std::optional<SleepInhibitor> awake;
+    if (!options.noInhibit) awake.emplace("kelvane-cli check is verifying " + answers.folder);
     iCheckClick(session, shell);
   } catch (const std::exception& error) {
     // CHECK's own refusal of an empty list ("No file listed") is a fault of the project.

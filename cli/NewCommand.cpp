@@ -1,4 +1,5 @@
 // kelvane-cli new SOURCE PROJECT: the window's New, then its Save.
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
 #include "cli/PathArguments.h"
+#include "cli/SleepInhibitor.h"
 #include "cli/TerminalShell.h"
 #include "commands/NewList.h"
 #include "commands/ProjectCommands.h"
@@ -44,6 +46,10 @@ int RunNew(const Options& options, Console& console) {
 
   const InterruptGuard guard;
   try {
+    // No sleep in the middle: a stick is often lost and found again on resume.
+    std::optional<SleepInhibitor> awake;
+    if (!options.noInhibit)
+      awake.emplace("kelvane-cli new is reading every file of " + answers.folder);
     iNewClick(session, shell);
   } catch (const CRC32Error& error) {
     // The system's text, then why, which a box need not tell but a terminal's user wants.

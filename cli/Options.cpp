@@ -61,6 +61,8 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, Parse& par
     options.quiet = true;
   } else if (name == "--progress") {
     options.progress = true;
+  } else if (name == "--no-inhibit") {
+    options.noInhibit = true;
   } else if (name == "--extra") {
     options.extra = parse.checkOnly = true;
   } else if (name == "--eject") {
@@ -126,6 +128,7 @@ std::string HelpText() {
          "  --eject          (check) open the tray of the optical drive after the run\n"
          "  --stop-at-first  (check) stop at the first mismatch or unreadable file\n"
          "  --progress       show progress on stderr even when it is not a terminal\n"
+         "  --no-inhibit     let the machine sleep during the run (no logind lock)\n"
          "  -q, --quiet      print nothing but failed entries and errors\n"
          "  -h, --help       show this help and exit\n"
          "      --version    show the version and exit\n"

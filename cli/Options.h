@@ -17,6 +17,7 @@ struct Options {
   bool extra = false;
   bool eject = false;
   bool stopAtFirst = false;
+  bool noInhibit = false;
   std::optional<std::string> report;
 };
 

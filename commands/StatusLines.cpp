@@ -1,10 +1,28 @@
 // The texts of Status1 to Status3.
 #include "commands/StatusLines.h"
 
+#include <algorithm>
+
 namespace kelvane {
 
 std::string CounterText(int index, int count) {
   return std::to_string(index + 1) + "/" + std::to_string(count);
+}
+
+int CounterPosition(const WindowTexts& texts) {
+  const std::string& text = texts.Text(TLabel::Status3);
+  int shown = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9' || shown > 100'000'000) break;
+    shown = shown * 10 + (c - '0');
+  }
+  return shown;
+}
+
+double RunFraction(const Project& project, const WindowTexts& texts, bool newRun, bool ended) {
+  if (project.Count() == 0) return 0;
+  const int done = newRun ? project.ValueCount() : CounterPosition(texts) - (ended ? 0 : 1);
+  return std::clamp(static_cast<double>(done) / project.Count(), 0.0, 1.0);
 }
 
 void ShowStoredSums(WindowTexts& texts, const Project& project, int index) {

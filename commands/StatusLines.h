@@ -11,6 +11,13 @@ namespace kelvane {
 // Status3: the entry's number and the count, "3/10".
 std::string CounterText(int index, int count);
 
+// The entry's number (from 1) that Status3 shows, 0 when it shows none: how far a CHECK is.
+int CounterPosition(const WindowTexts& texts);
+
+// How far a run is, from 0 to 1: New by the values it has stored, CHECK by the entry Status3
+// shows, which is done once the run has ended.
+double RunFraction(const Project& project, const WindowTexts& texts, bool newRun, bool ended);
+
 // Status1 to Status3 for an entry's stored sums.
 void ShowStoredSums(WindowTexts& texts, const Project& project, int index);
 

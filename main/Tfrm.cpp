@@ -2,6 +2,7 @@
 // handlers of every control.
 #include "main/Tfrm.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -24,6 +25,7 @@
 #include "commands/ListCommands.h"
 #include "commands/NewList.h"
 #include "commands/ProjectCommands.h"
+#include "commands/StatusLines.h"
 #include "commands/TrayCommands.h"
 #include "commands/VerificationRun.h"
 #include "drive/DriveType.h"
@@ -43,7 +45,12 @@ static void InitKelvaneResources() {
 
 namespace kelvane {
 
-Tfrm::Tfrm(QWidget* parent) : QWidget(parent) {
+Tfrm::Tfrm(QWidget* parent)
+    : QWidget(parent), desktop_([this] {
+        show();
+        raise();
+        activateWindow();
+      }) {
   InitKelvaneResources();
   setObjectName("frm");
   setWindowTitle("Kelvane");
@@ -228,6 +235,18 @@ void Tfrm::ShowModel(bool paintNow) {
     changed += controls_.CheckList->geometry();
   // One paint of everything that changed; no events are handled.
   if (paintNow && isVisible() && !changed.isEmpty()) repaint(changed);
+  if (running_) desktop_.Progress(RunFraction());
+}
+
+bool Tfrm::InFront() const {
+  // The window or one of its boxes has the keyboard: the user is looking at Kelvane.
+  const QWidget* active = QApplication::activeWindow();
+  return active && (active == this || isAncestorOf(active));
+}
+
+double Tfrm::RunFraction() const {
+  return kelvane::RunFraction(session_.project, session_.texts, runName_ == QLatin1String("New"),
+                              !running_);
 }
 
 // --- Shell ---
@@ -242,6 +261,8 @@ void Tfrm::PumpEvents() {
 void Tfrm::ShowMessage(const std::string& text) {
   if (quitting_) return;
   ShowModel(true);
+  // A run's box is its end as the user meets it: told on the desktop when Kelvane is not in front.
+  if (running_) desktop_.Told(text, InFront());
   ShowPlainBox(this, text);
 }
 
@@ -288,14 +309,25 @@ void Tfrm::SetButtonsEnabled(bool enabled) {
     button->setEnabled(enabled);
   // The runs disable the buttons for as long as they go: the screen follows the clock meanwhile,
   // and shows the run's last values when it ends.
+  const bool wasRunning = running_;
   running_ = !enabled;
+  if (!enabled && !wasRunning) desktop_.Begin(runName_);
   if (enabled) ShowModel(true);
+  if (enabled && wasRunning) {
+    // New ends without a box of its own when it lists every file; after QUIT nobody is told.
+    const std::string body =
+        runName_ == QLatin1String("New") && !quitting_
+            ? "File(s) in the project\t: " + std::to_string(session_.project.Count())
+            : std::string();
+    desktop_.End(RunFraction(), body, quitting_ || InFront());
+  }
 }
 
 // --- handlers ---
 
 // New: builds a project from a picked folder.
 void Tfrm::iNewClick() {
+  runName_ = QStringLiteral("New");
   kelvane::iNewClick(session_, *this);
 }
 
@@ -311,6 +343,7 @@ void Tfrm::iSaveClick() {
 
 // CHECK: verifies the project against a picked folder.
 void Tfrm::iCheckClick() {
+  runName_ = QStringLiteral("CHECK");
   kelvane::iCheckClick(session_, *this);
 }
 

@@ -11,6 +11,7 @@
 #include "commands/Session.h"
 #include "commands/Shell.h"
 #include "main/CheckListView.h"
+#include "main/DesktopRun.h"
 #include "main/FramePacer.h"
 #include "main/HelpViewer.h"
 #include "main/MeterSink.h"
@@ -63,6 +64,11 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   TrayDriver& Tray() override { return tray_; }
   // The bus on which Eject looks for udisks2; empty: the system bus.
   void SetTrayBus(QString address) { tray_.SetBusAddress(std::move(address)); }
+  // The buses on which a run finds logind and the desktop's dock and notifications; empty: the
+  // system and the session bus.
+  void SetDesktopBuses(const QString& systemBus, const QString& sessionBus) {
+    desktop_.SetBuses(systemBus, sessionBus);
+  }
 
   // --- WindowTextsObserver ---
   void TextChanged(TLabel label) override;
@@ -88,6 +94,10 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   // Brings the labels, the meter and the check marks up to the session; paintNow paints them at
   // once instead of at the next turn of the event loop.
   void ShowModel(bool paintNow);
+  // How far the run is, from 0 to 1, for the dock.
+  double RunFraction() const;
+  // Whether the user has Kelvane in front: the window or one of its boxes is active.
+  bool InFront() const;
 
   // --- handlers, one per control event ---
   void iNewClick();
@@ -114,6 +124,8 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   bool placed_ = false;
   FramePacer pacer_;
   bool running_ = false;  // a New or CHECK run is under way (the command buttons are disabled)
+  QString runName_;       // "New" or "CHECK": the run a handler is about to start
+  DesktopRun desktop_;    // no sleep, the dock's progress and the word at its end, for that run
   int commandDepth_ = 0;  // commands on the stack, a run's nested clicks included
   QPixmap background_;    // the banded background, drawn once per window size
   // Set by QUIT: the run on the stack ends at its next poll and shows no further box.

@@ -77,27 +77,28 @@ TEST_P(CliReportTargetTest, IsRefusedBeforeAnythingIsRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CliReportTargetTest,
-    testing::Values(
-        ReportRow{"TheProject", [](const TempDir& d) { return d / "p.cfg"; }, 64,
-                  "is the project file"},
-        ReportRow{"ALinkToTheProject",
-                  [](const TempDir& d) {
-                    fs::create_symlink(d / "p.cfg", d / "r.json");
-                    return d / "r.json";
-                  },
-                  64, "is the project file"},
-        ReportRow{"InsideTheCopy", [](const TempDir& d) { return d / "copy/sub/r.json"; }, 64,
-                  "lies inside the copy"},
-        ReportRow{"TheCopyItself", [](const TempDir& d) { return d / "copy"; }, 74,
-                  "Is a directory"},
-        ReportRow{"InAFolderThatIsNotThere", [](const TempDir& d) { return d / "no/r.json"; }, 74,
-                  "No such file or directory"},
-        ReportRow{"AFifo",
-                  [](const TempDir& d) {
-                    ::mkfifo((d / "r.json").c_str(), 0644);
-                    return d / "r.json";
-                  },
-                  74, "Not a regular file"}),
+    testing::Values(ReportRow{"TheProject", [](const TempDir& d) { return d / "p.cfg"; }, 64,
+                              "is the project file"},
+                    ReportRow{"ALinkToTheProject",
+                              [](const TempDir& d) {
+                                fs::create_symlink(d / "p.cfg", d / "r.json");
+                                return d / "r.json";
+                              },
+                              64, "is the project file"},
+                    ReportRow{"InsideTheCopy",
+                              [](const TempDir& d) { return d / "copy/sub/r.json"; }, 64,
+                              "lies inside the copy"},
+                    ReportRow{"TheCopyItself", [](const TempDir& d) { return d / "copy"; }, 74,
+                              "Is a directory"},
+                    ReportRow{"InAFolderThatIsNotThere",
+                              [](const TempDir& d) { return d / "no/r.json"; }, 74,
+                              "No such file or directory"},
+                    ReportRow{"AFifo",
+                              [](const TempDir& d) {
+                                ::mkfifo((d / "r.json").c_str(), 0644);
+                                return d / "r.json";
+                              },
+                              74, "Not a regular file"}),
     kelvane::test::RowName());
 
 TEST(CliReportTest, ReportThatCannotBeWrittenWholeLeavesTheOldOne) {
@@ -106,7 +107,8 @@ TEST(CliReportTest, ReportThatCannotBeWrittenWholeLeavesTheOldOne) {
   const std::string old(4096, 'o');
   dir.Write("r.json", old);
   // Extra files, so that the new report is longer than the limit below.
-  for (int i = 0; i < 40; ++i) dir.Write("copy/extra/" + std::string(60, 'e') + std::to_string(i), "");
+  for (int i = 0; i < 40; ++i)
+    dir.Write("copy/extra/" + std::string(60, 'e') + std::to_string(i), "");
   // A file size limit of one block: the new report does not fit, as on a full disk.
   const auto [status, output] = test::RunToEnd(
       {"/bin/bash", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\"", KELVANE_CLI_PATH,
@@ -176,15 +178,15 @@ TEST(CliCheckTest, ExtraSeesEveryNameWithItsKind) {
   fs::create_symlink(dir / "copy/sub", dir / "copy/folder-link");
   fs::create_symlink("nowhere", dir / "copy/broken");
 
-  const CliResult run = RunCli({"check", "--extra", "--report", dir / "r.json", dir / "p.cfg",
-                                dir / "copy"});
+  const CliResult run =
+      RunCli({"check", "--extra", "--report", dir / "r.json", dir / "p.cfg", dir / "copy"});
 
   EXPECT_EQ(run.status, 4) << run.err;
   const std::string c = dir / "copy";
   for (const std::string& line :
        {"extra\t" + c + "/.evil/payload.exe\n", "extra\t" + c + "/.profile\n",
-        "extra\t" + c + "/broken\tbroken link\n", "extra\t" + c + "/folder-link\tlink to a folder\n",
-        "extra\t" + c + "/pipe\tfifo\n"})
+        "extra\t" + c + "/broken\tbroken link\n",
+        "extra\t" + c + "/folder-link\tlink to a folder\n", "extra\t" + c + "/pipe\tfifo\n"})
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "in:\n" << run.out;
   EXPECT_EQ(run.out.find("a.txt"), std::string::npos) << run.out;
   EXPECT_NE(dir.Read("r.json").find("{\"path\": \"" + c + "/pipe\", \"kind\": \"fifo\"}"),
@@ -192,7 +194,8 @@ TEST(CliCheckTest, ExtraSeesEveryNameWithItsKind) {
 }
 
 TEST(CliCheckTest, UnreadableFolderOfTheCopyIsExtra) {
-  if (test::IgnoresPermissions()) GTEST_SKIP() << "this process reads folders whatever their permissions";
+  if (test::IgnoresPermissions())
+    GTEST_SKIP() << "this process reads folders whatever their permissions";
   const Made made;
   const TempDir& dir = made.dir;
   dir.Write("copy/locked/hidden.exe", "MZ");
@@ -216,7 +219,8 @@ TEST(CliNewTest, OwnProjectFileInTheTreeIsLeftOut) {
 }
 
 TEST(CliNewTest, UnreadableFolderIsToldAndExits2) {
-  if (test::IgnoresPermissions()) GTEST_SKIP() << "this process reads folders whatever their permissions";
+  if (test::IgnoresPermissions())
+    GTEST_SKIP() << "this process reads folders whatever their permissions";
   TempDir dir;
   dir.Write("src/a.txt", "abc");
   dir.Write("src/locked/secret.txt", "abc");

@@ -39,10 +39,11 @@ inline std::vector<std::string> CliArgv(std::vector<std::string> args) {
   return args;
 }
 
-inline CliResult RunCli(std::vector<std::string> args) {
+// env: "NAME=value" entries for the program's environment (a bus address, say).
+inline CliResult RunCli(std::vector<std::string> args, std::vector<std::string> env = {}) {
   const FileDescriptor out(::memfd_create("kelvane-cli-stdout", MFD_CLOEXEC));
   if (!out.IsOpen()) throw std::runtime_error("memfd_create failed");
-  ChildProcess child(CliArgv(std::move(args)), ChildProcess::Options{out.Get(), {}});
+  ChildProcess child(CliArgv(std::move(args)), ChildProcess::Options{out.Get(), std::move(env)});
   if (!child.WaitExit(std::chrono::seconds(60))) child.Stop(std::chrono::milliseconds(500));
   return {child.ExitCode(), ReadAll(out.Get()), child.Output()};
 }

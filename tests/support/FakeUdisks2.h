@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "PrivateBus.h"
 
 namespace kelvane::test {
 
@@ -129,7 +130,7 @@ class FakeUdisks2 {
 
   // What the bus and the service printed, for a failing test's message.
   std::string Log() const {
-    return "dbus-daemon:\n" + (daemon_ ? daemon_->Output() : std::string()) + "fake_udisks2.py:\n" +
+    return "dbus-daemon:\n" + (bus_ ? bus_->Log() : std::string()) + "fake_udisks2.py:\n" +
            (service_ ? service_->Output() : std::string());
   }
 
@@ -177,48 +178,9 @@ class FakeUdisks2 {
   }
 
   void Start(const std::vector<Drive>& drives) {
-    const auto config = dir_ / "bus.conf";
-    {
-      // The session bus's rules, on a socket of our own: anyone of this user may own and call
-      // anything.
-      std::ofstream out(config);
-      out << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\"\n"
-             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-             "<busconfig>\n"
-             "  <type>session</type>\n"
-             "  <listen>unix:path="
-          << (dir_ / "bus").string()
-          << "</listen>\n"
-             "  <auth>EXTERNAL</auth>\n"
-             "  <policy context=\"default\">\n"
-             "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-             "    <allow eavesdrop=\"true\"/>\n"
-             "    <allow own=\"*\"/>\n"
-             "  </policy>\n"
-             "</busconfig>\n";
-      std::ofstream(dir_ / "calls.log").flush();
-    }
-
-    // dbus-daemon prints its address once it accepts connections: that line is the signal to go on.
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("FakeUdisks2: pipe failed");
-    try {
-      daemon_.emplace(
-          std::vector<std::string>{*FindProgram("dbus-daemon"), "--config-file=" + config.string(),
-                                   "--print-address=1", "--nofork", "--nopidfile"},
-          ChildProcess::Options{.stdoutFd = pipeFds[1]});
-    } catch (...) {
-      close(pipeFds[0]);
-      close(pipeFds[1]);
-      throw;
-    }
-    close(pipeFds[1]);
-    address_ = ReadLine(pipeFds[0], std::chrono::seconds(10));
-    close(pipeFds[0]);
-    if (address_.empty()) {
-      throw std::runtime_error("FakeUdisks2: dbus-daemon " + daemon_->Describe() +
-                               " without giving an address:\n" + Log());
-    }
+    std::ofstream(dir_ / "calls.log").flush();
+    bus_.emplace(dir_);
+    address_ = bus_->Address();
 
     const auto ready = dir_ / "ready";
     service_.emplace(std::vector<std::string>{
@@ -226,10 +188,10 @@ class FakeUdisks2 {
         (dir_ / "calls.log").string(), "--ready", ready.string(), "--remove-dir", dir_.string()});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!std::filesystem::exists(ready)) {
-      if (!service_->Running() || !daemon_->Running()) {
+      if (!service_->Running() || !bus_->Running()) {
         throw std::runtime_error("FakeUdisks2: " +
                                  std::string(service_->Running()
-                                                 ? "dbus-daemon " + daemon_->Describe()
+                                                 ? std::string("dbus-daemon ended")
                                                  : "fake_udisks2.py " + service_->Describe()) +
                                  " before org.freedesktop.UDisks2 was owned:\n" + Log());
       }
@@ -241,31 +203,10 @@ class FakeUdisks2 {
     }
   }
 
-  // One line from fd, without its newline; empty at EOF or at the timeout.
-  static std::string ReadLine(int fd, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    std::string line;
-    for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return {};
-      pollfd p{fd, POLLIN, 0};
-      const int ready = poll(&p, 1, static_cast<int>(left.count()));
-      if (ready < 0 && errno == EINTR) continue;
-      if (ready <= 0) return {};
-      char c;
-      const ssize_t got = read(fd, &c, 1);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) return {};
-      if (c == '\n') return line;
-      line += c;
-    }
-  }
-
   void Stop() {
     // The service first, so that it does not see the bus vanish under a call.
     if (service_) service_->Stop();
-    if (daemon_) daemon_->Stop();
+    bus_.reset();
     if (!dir_.empty()) {
       std::error_code ec;
       std::filesystem::remove_all(dir_, ec);
@@ -274,7 +215,7 @@ class FakeUdisks2 {
 
   std::filesystem::path dir_;
   std::string address_;
-  std::optional<ChildProcess> daemon_;
+  std::optional<PrivateBus> bus_;
   std::optional<ChildProcess> service_;
 };
 

@@ -1,0 +1,23 @@
+// No sleep while a run reads: logind's inhibitor lock on the system bus, held for as long as the
+// object lives.
+#pragma once
+
+#include <string>
+
+#include "FileUti2/FileDescriptor.h"
+
+namespace kelvane::cli {
+
+class SleepInhibitor {
+ public:
+  // Takes the lock ("sleep:idle", who "Kelvane", why, mode "block"). Without a system bus or
+  // logind (a container, another init) it holds nothing and says nothing: the run goes on.
+  explicit SleepInhibitor(const std::string& why);
+  // The lock is the descriptor: closing it releases the lock.
+  bool Held() const { return lock_.IsOpen(); }
+
+ private:
+  FileDescriptor lock_;
+};
+
+}  // namespace kelvane::cli
