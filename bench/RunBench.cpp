@@ -13,6 +13,7 @@
 #include <QListView>
 #include <QWidget>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/RunTrees.h"
@@ -92,6 +94,19 @@ bool DropCaches() {
   return drop && (drop << "3\n") && drop.flush();
 }
 
+// Where the page cache cannot be dropped (no root, a container), each file's pages are evicted
+// by hand: its data is then read from the device again, though folders and inodes stay cached.
+bool canDropCaches = false;
+void MakeCold(const std::vector<std::string>& paths) {
+  if (canDropCaches && DropCaches()) return;
+  for (const std::string& path : paths) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+  }
+}
+
 struct Options {
   std::string treesDir = "/var/tmp/kelvane-bench";
   int reps = 3;
@@ -107,7 +122,6 @@ double Best(const Options& options, bool cold, const std::function<void()>& prep
   double best = 1e30;
   for (int i = 0; i < (cold ? 1 : options.reps); ++i) {
     if (prepare) prepare();
-    if (cold) DropCaches();
     const auto start = Clock::now();
     run();
     best = std::min(best, Seconds(Clock::now() - start));
@@ -125,6 +139,24 @@ void ReadAll(const std::vector<std::string>& paths) {
     }
     ::close(fd);
   }
+}
+
+// The floor of reading side by side: the same loop in threads, each taking the next file.
+void ReadAllSideBySide(const std::vector<std::string>& paths, int threads) {
+  std::atomic<std::size_t> next{0};
+  std::vector<std::thread> readers;
+  for (int t = 0; t < threads; ++t)
+    readers.emplace_back([&] {
+      std::vector<char> buffer(kelvane::kCRC32BufferSize);
+      for (std::size_t i; (i = next++) < paths.size();) {
+        const int fd = ::open(paths[i].c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        while (::read(fd, buffer.data(), buffer.size()) > 0) {
+        }
+        ::close(fd);
+      }
+    });
+  for (std::thread& reader : readers) reader.join();
 }
 
 bool HaveRhash() {
@@ -165,17 +197,27 @@ void MeasureTree(const Options& options, const kelvane::bench::TreeShape& shape,
   }
   ReadAll(paths);  // warm
 
+  // Cold: before every run, the tree's pages out of the cache.
+  const std::function<void()> coldStep = [&paths] { MakeCold(paths); };
+  const std::function<void()> prepare = cold ? coldStep : nullptr;
   std::vector<Row> rows;
-  const double floor = Best(options, cold, nullptr, [&] { ReadAll(paths); });
+  const double floor = Best(options, cold, prepare, [&] { ReadAll(paths); });
   rows.push_back({"floor open/read/close", floor, ""});
+  const double floor16 = Best(options, cold, prepare, [&] { ReadAllSideBySide(paths, 16); });
+  rows.push_back({"floor, 16 side by side", floor16, Ratio(floor16, floor, "floor")});
+  if (paths.size() == 1) {
+    const std::string dd = "dd if='" + paths[0] + "' of=/dev/null bs=1M status=none";
+    const double ddTime = Best(options, cold, prepare, [&] { std::system(dd.c_str()); });
+    rows.push_back({"dd bs=1M", ddTime, Ratio(ddTime, floor, "floor")});
+  }
 
   Session session;
   AnsweringShell shell;
   shell.folder = root;
-  const double coreNew = Best(options, cold, nullptr, [&] { kelvane::iNewClick(session, shell); });
+  const double coreNew = Best(options, cold, prepare, [&] { kelvane::iNewClick(session, shell); });
   rows.push_back({"core New", coreNew, Ratio(coreNew, floor, "floor")});
   const double coreCheck =
-      Best(options, cold, nullptr, [&] { kelvane::iCheckClick(session, shell); });
+      Best(options, cold, prepare, [&] { kelvane::iCheckClick(session, shell); });
   rows.push_back({"core CHECK", coreCheck, Ratio(coreCheck, floor, "floor")});
 
   if (options.window) {
@@ -184,12 +226,12 @@ void MeasureTree(const Options& options, const kelvane::bench::TreeShape& shape,
     frm.show();
     auto* newButton = frm.findChild<QAbstractButton*>("iNew");
     auto* checkButton = frm.findChild<QAbstractButton*>("iCheck");
-    const double windowNew = Best(options, cold, nullptr, [&] { newButton->click(); });
+    const double windowNew = Best(options, cold, prepare, [&] { newButton->click(); });
     rows.push_back({"window New", windowNew, Ratio(windowNew, coreNew, "core")});
     PaintCounter meterPaints(frm.findChild<QWidget*>("meter"));
     PaintCounter statusPaints(frm.findChild<QWidget*>("Status3"));
     PaintCounter windowPaints(&frm);
-    const double windowCheck = Best(options, cold, nullptr, [&] { checkButton->click(); });
+    const double windowCheck = Best(options, cold, prepare, [&] { checkButton->click(); });
     const int runs = cold ? 1 : options.reps;
     char frames[128];
     std::snprintf(frames, sizeof frames, "; paints/s meter %.0f, Status3 %.0f, window %.0f",
@@ -202,9 +244,9 @@ void MeasureTree(const Options& options, const kelvane::bench::TreeShape& shape,
     const std::string sfv = options.treesDir + "/" + shape.name + ".sfv";
     const std::string make = "cd '" + root + "' && rhash --crc32 -r . > '" + sfv + "'";
     const std::string check = "cd '" + root + "' && rhash -c '" + sfv + "' > /dev/null";
-    const double rhashMake = Best(options, cold, nullptr, [&] { std::system(make.c_str()); });
+    const double rhashMake = Best(options, cold, prepare, [&] { std::system(make.c_str()); });
     rows.push_back({"rhash --crc32 -r", rhashMake, Ratio(rhashMake, coreNew, "core New")});
-    const double rhashCheck = Best(options, cold, nullptr, [&] { std::system(check.c_str()); });
+    const double rhashCheck = Best(options, cold, prepare, [&] { std::system(check.c_str()); });
     rows.push_back({"rhash -c", rhashCheck, Ratio(rhashCheck, coreCheck, "core CHECK")});
   }
   Print(shape.name + (cold ? " (cold cache)" : " (warm cache)"), static_cast<int>(paths.size()),
@@ -291,7 +333,7 @@ int main(int argc, char** argv) {
   std::printf("CPU: %s, %ld cores; best of %d runs\n", CpuName().c_str(),
               ::sysconf(_SC_NPROCESSORS_ONLN), options.reps);
   if (!HaveRhash()) std::printf("rhash is not installed: its rows are left out\n");
-  const bool canDrop = DropCaches();
+  canDropCaches = DropCaches();
   if (options.scale > 0) {
     std::filesystem::create_directories(options.treesDir);
     MeasureScale(options, options.scale);
@@ -300,9 +342,11 @@ int main(int argc, char** argv) {
   for (const auto& shape : kelvane::bench::DefaultTrees()) {
     if (!options.only.empty() && shape.name.find(options.only) == std::string::npos) continue;
     MeasureTree(options, shape, false);
-    if (options.cold && canDrop) MeasureTree(options, shape, true);
+    if (options.cold) MeasureTree(options, shape, true);
   }
-  if (options.cold && !canDrop)
-    std::printf("\nthe page cache cannot be dropped here: no cold runs\n");
+  if (options.cold && !canDropCaches)
+    std::printf(
+        "\nthe page cache cannot be dropped here: cold runs evicted each file's pages "
+        "(posix_fadvise DONTNEED); folders and inodes stayed cached\n");
   return 0;
 }

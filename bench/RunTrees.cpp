@@ -13,6 +13,7 @@ namespace fs = std::filesystem;
 std::vector<TreeShape> DefaultTrees() {
   return {{"20k-files-1-8KiB", 200, 20000, 1024, 8192},
           {"200k-files-0-1KiB", 1000, 200000, 0, 1024},
+          {"100k-files-0-2KiB", 500, 100000, 0, 2048},
           {"one-1GiB-file", 0, 1, std::int64_t{1} << 30, std::int64_t{1} << 30}};
 }
 

@@ -15,7 +15,8 @@ struct TreeShape {
   std::int64_t maxBytes;
 };
 
-// 20,000 files of 1 to 8 KiB in 200 folders; 200,000 files of 0 to 1 KiB; one file of 1 GiB.
+// 20,000 files of 1 to 8 KiB in 200 folders; 200,000 files of 0 to 1 KiB; 100,000 files of 0 to
+// 2 KiB in 500 folders (a medium just inserted, when measured cold); one file of 1 GiB.
 std::vector<TreeShape> DefaultTrees();
 
 // The tree's root below base, made first if a finished copy is not there yet.

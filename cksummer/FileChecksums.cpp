@@ -3,9 +3,9 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -13,78 +13,14 @@
 #include <new>
 
 #include "FileUti2/FileDescriptor.h"
-#include "FileUti2/MountInfo.h"
 #include "cksummer/CRC32.h"
 
 namespace kelvane {
 
 namespace {
 
-// Any failure to open or read the file, with why; turned into CRC32Error by GetFileCRC32.
-struct ReadFailure {
-  std::string reason;
-};
-
 [[noreturn]] void FailWithErrno() {
   throw ReadFailure{std::strerror(errno)};
-}
-
-struct RegularFile {
-  FileDescriptor descriptor;
-  std::int64_t size;
-};
-
-constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
-
-// What was opened is what counts: only a regular file of a real file system is read. A file of
-// proc or sysfs can block forever (/proc/kmsg) or never end, whatever way led to it.
-RegularFile CheckOpened(FileDescriptor file) {
-  struct stat st {};
-  if (::fstat(file.Get(), &st) != 0) FailWithErrno();
-  if (!S_ISREG(st.st_mode)) throw ReadFailure{kNotRegularFile};
-  // The files of a run lie on one or a few file systems: the last one found real is asked
-  // about once, not for each of tens of thousands of files.
-  thread_local dev_t lastReal = 0;
-  thread_local bool knowsOne = false;
-  if (!knowsOne || st.st_dev != lastReal) {
-    struct statfs fs {};
-    if (::fstatfs(file.Get(), &fs) != 0) FailWithErrno();
-    if (IsPseudoFileSystemMagic(fs.f_type)) throw ReadFailure{kOnPseudoFileSystem};
-    lastReal = st.st_dev;
-    knowsOne = true;
-  }
-  return {std::move(file), static_cast<std::int64_t>(st.st_size)};
-}
-
-RegularFile OpenRegularFile(const std::string& name) {
-  // Look before opening: opening a device node can have effects of its own (a tape rewinds).
-  struct stat st {};
-  if (::stat(name.c_str(), &st) != 0) FailWithErrno();
-  if (!S_ISREG(st.st_mode)) throw ReadFailure{kNotRegularFile};
-  // O_NONBLOCK so that a FIFO put in place since the look above cannot block the open.
-  int fd;
-  do {
-    fd = ::open(name.c_str(), kReadFlags);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) FailWithErrno();
-  return CheckOpened(FileDescriptor(fd));
-}
-
-RegularFile OpenRegularFile(const ConfinedFolder& root, const std::string& relative) {
-  // The look before opening, as above. A plain look follows links as they lead, in or out of the
-  // copy; the open below stays inside, and what it opens is looked at again before anything is
-  // read.
-  struct stat st {};
-  if (root.Stat(relative, st) != 0 || !S_ISREG(st.st_mode)) {
-    // The plain look may have been led out of the copy (an absolute link): look again inside it,
-    // through a path-only descriptor, which opens nothing for reading.
-    const FileDescriptor look(root.Open(relative, O_PATH | O_CLOEXEC));
-    if (!look.IsOpen() || ::fstat(look.Get(), &st) != 0) FailWithErrno();
-    if (!S_ISREG(st.st_mode)) throw ReadFailure{kNotRegularFile};
-  }
-  const int fd = root.Open(relative, kReadFlags);
-  if (fd < 0) FailWithErrno();
-  return CheckOpened(FileDescriptor(fd));
 }
 
 // Regular files ignore O_NONBLOCK on local file systems; one that does not answers EAGAIN, and
@@ -109,6 +45,8 @@ std::uint32_t ReadCRC32(const RegularFile& opened, ProgressSink& meter,
   std::int64_t position = 0;
   for (;;) {
     if (size > 100) meter.SetPosition(CRC32Progress(position, size));
+    // Between blocks: a STOP need not wait for the end of a file of gigabytes.
+    if (position > 0 && position < size && meter.StopBetweenBlocks()) throw CRC32Abandoned();
     ssize_t n;
     do {
       n = readStep ? readStep(file.Get(), buffer.get(), kCRC32BufferSize)
@@ -160,6 +98,28 @@ std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter) {
 std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
                            const CRC32ReadStep& readStep) {
   return GuardedCRC32(fileName, meter, readStep, [&] { return OpenRegularFile(fileName); });
+}
+
+std::uint32_t GetFileCRC32(FileAhead ahead, const std::string& fileName, ProgressSink& meter) {
+  if (!ahead.file.descriptor.IsOpen()) throw CRC32Error(fileName, ahead.reason);
+  std::size_t served = 0;
+  // The read steps as they were taken ahead, then read(2) for what was not.
+  const CRC32ReadStep step = [&ahead, &served](int fd, std::uint8_t* buffer, std::size_t count) {
+    if (served < ahead.head.size()) {
+      const std::size_t n = std::min(count, ahead.head.size() - served);
+      std::memcpy(buffer, ahead.head.data() + served, n);
+      served += n;
+      return static_cast<ssize_t>(n);
+    }
+    if (ahead.headError != 0) {
+      errno = ahead.headError;
+      return ssize_t{-1};
+    }
+    if (ahead.atEnd) return ssize_t{0};
+    return ::read(fd, buffer, count);
+  };
+  RegularFile& file = ahead.file;
+  return GuardedCRC32(fileName, meter, step, [&file] { return std::move(file); });
 }
 
 std::uint32_t GetFileCRC32(const ConfinedFolder& root, const std::string& relative,

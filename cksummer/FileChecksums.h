@@ -9,9 +9,10 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "FileUti2/ConfinedFolder.h"
 #include "cksummer/ProgressSink.h"
+#include "cksummer/RegularFile.h"
 
 namespace kelvane {
 
@@ -27,6 +28,13 @@ class CRC32Error : public std::runtime_error {
 
  private:
   std::string reason_;
+};
+
+// Raised by GetFileCRC32 when the meter says to stop between two blocks of a file (STOP or QUIT
+// in the middle of a large one): the file was not read to its end.
+class CRC32Abandoned : public std::runtime_error {
+ public:
+  CRC32Abandoned() : std::runtime_error("The file was not read to its end") {}
 };
 
 // Why a file was not read, beyond the system's own error texts.
@@ -49,6 +57,19 @@ using CRC32ReadStep = std::function<ssize_t(int fd, std::uint8_t* buffer, std::s
 // GetFileCRC32 reading through readStep instead of read(2); an empty readStep is read(2).
 std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
                            const CRC32ReadStep& readStep);
+
+// A file opened, and its first blocks read, before its turn came (ReadAhead).
+struct FileAhead {
+  std::string reason;              // why it could not be opened; empty when it was
+  RegularFile file{};              // not open when it could not be
+  std::vector<std::uint8_t> head;  // its first bytes, read in blocks of kCRC32BufferSize
+  int headError = 0;               // errno of the read after head, which failed; 0: none
+  bool atEnd = false;              // head is the whole file: the read after it gave 0 bytes
+};
+
+// GetFileCRC32 of a file read ahead: the blocks of its head first, then the rest from its
+// descriptor; the meter moves and the failures surface exactly as when it is read now.
+std::uint32_t GetFileCRC32(FileAhead ahead, const std::string& fileName, ProgressSink& meter);
 
 // GetFileCRC32 of the file at relative below root, which no link leads out of; fileName is the
 // path the error names.

@@ -92,6 +92,7 @@ int RunCheck(const Options& options, Console& console) {
   answers.projectPath = AbsolutePath(options.operands[0]);
   answers.folder = ExistingFolder(options.operands[1]);
   answers.stopAtFirst = options.stopAtFirst;
+  session.ReadSequential = options.sequential;
   answers.eject = options.eject;
   if (options.report) CheckReportTarget(AbsolutePath(*options.report), answers);
   RunProgress progress(

@@ -63,6 +63,8 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, Parse& par
     options.progress = true;
   } else if (name == "--no-inhibit") {
     options.noInhibit = true;
+  } else if (name == "--sequential") {
+    options.sequential = true;
   } else if (name == "--extra") {
     options.extra = parse.checkOnly = true;
   } else if (name == "--eject") {
@@ -129,6 +131,7 @@ std::string HelpText() {
          "  --stop-at-first  (check) stop at the first mismatch or unreadable file\n"
          "  --progress       show progress on stderr even when it is not a terminal\n"
          "  --no-inhibit     let the machine sleep during the run (no logind lock)\n"
+         "  --sequential     read one file at a time, never the next ones ahead\n"
          "  -q, --quiet      print nothing but failed entries and errors\n"
          "  -h, --help       show this help and exit\n"
          "      --version    show the version and exit\n"

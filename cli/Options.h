@@ -18,6 +18,7 @@ struct Options {
   bool eject = false;
   bool stopAtFirst = false;
   bool noInhibit = false;
+  bool sequential = false;
   std::optional<std::string> report;
 };
 

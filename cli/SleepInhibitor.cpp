@@ -30,9 +30,10 @@ SleepInhibitor::SleepInhibitor(const std::string& why) {
   (void)sd_bus_set_method_call_timeout(bus.get(), kCallTimeoutUs);
   sd_bus_error error = SD_BUS_ERROR_NULL;
   sd_bus_message* answered = nullptr;
-  const int called = sd_bus_call_method(bus.get(), "org.freedesktop.login1", "/org/freedesktop/login1",
-                                        "org.freedesktop.login1.Manager", "Inhibit", &error, &answered,
-                                        "ssss", "sleep:idle", "Kelvane", why.c_str(), "block");
+  const int called =
+      sd_bus_call_method(bus.get(), "org.freedesktop.login1", "/org/freedesktop/login1",
+                         "org.freedesktop.login1.Manager", "Inhibit", &error, &answered, "ssss",
+                         "sleep:idle", "Kelvane", why.c_str(), "block");
   sd_bus_error_free(&error);
   if (called < 0) return;
   const std::unique_ptr<sd_bus_message, MessageUnref> reply(answered);

@@ -66,9 +66,13 @@ void EntryResolver::NameExactly(const Project& project) {
 std::uint32_t EntryResolver::CRC32(const std::string& path, ProgressSink& meter,
                                    const CRC32ReadStep& readStep) const {
   if (!root_) return GetFileCRC32(path, meter, readStep);
+  return GetFileCRC32(*root_, AheadPath(path), path, meter, readStep);
+}
+
+std::string EntryResolver::AheadPath(const std::string& path) const {
+  if (!root_) return path;
   // Every path here was built below the base: what follows it is the path inside.
-  const std::size_t skip = base_.size() + (base_.back() == '/' ? 0 : 1);
-  return GetFileCRC32(*root_, path.substr(skip), path, meter, readStep);
+  return path.substr(base_.size() + (base_.back() == '/' ? 0 : 1));
 }
 
 const EntryResolver::Folder& EntryResolver::NamesOf(const std::string& folder) {
@@ -124,7 +128,7 @@ std::optional<std::string> EntryResolver::Find(const std::string& entry) {
 }
 
 EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
-                     const CRC32ReadStep& readStep) {
+                     const CRC32ReadStep& readStep, std::optional<FileAhead> ahead) {
   const EntryPath exact = resolver.Exact(entry);
   EntryRead read{exact.path, std::nullopt, {}};
   if (!exact.safe) {
@@ -132,10 +136,14 @@ EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, Progress
     return read;
   }
   try {
-    read.crc = resolver.CRC32(read.path, meter, readStep);
+    read.crc = ahead ? GetFileCRC32(std::move(*ahead), read.path, meter)
+                     : resolver.CRC32(read.path, meter, readStep);
     return read;
   } catch (const CRC32Error& error) {
     read.reason = error.Reason();
+  } catch (const CRC32Abandoned&) {
+    read.abandoned = true;
+    return read;
   }
   // Only now, so that an entry found as it stands costs no look at its folder.
   const std::optional<std::string> found = resolver.Find(entry);
@@ -145,6 +153,8 @@ EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, Progress
     read.crc = resolver.CRC32(read.path, meter, readStep);
   } catch (const CRC32Error& error) {
     read.reason = error.Reason();
+  } catch (const CRC32Abandoned&) {
+    read.abandoned = true;
   }
   return read;
 }

@@ -47,6 +47,11 @@ class EntryResolver {
   std::uint32_t CRC32(const std::string& path, ProgressSink& meter,
                       const CRC32ReadStep& readStep) const;
 
+  // Where a reader ahead finds the file at path (below the base): below Root() when reads stay
+  // in the base, else path itself.
+  std::string AheadPath(const std::string& path) const;
+  const ConfinedFolder* Root() const { return root_.get(); }
+
  private:
   struct Folder {
     std::unordered_map<std::string, std::string> byFold;  // folded name -> the one name
@@ -67,11 +72,13 @@ struct EntryRead {
   std::string path;                  // where the file was found, else the path built from the entry
   std::optional<std::uint32_t> crc;  // none when the entry is not safe or cannot be read
   std::string reason;                // why not, for a terminal's line
+  bool abandoned = false;            // STOP or QUIT came between two blocks of the file
 };
 
 // The CRC-32 of the file that entry stands for below the resolver's base. readStep may be empty
-// (read(2)).
+// (read(2)). ahead: its exact path as read ahead, if it was; a file found otherwise (by case) is
+// read now.
 EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
-                     const CRC32ReadStep& readStep);
+                     const CRC32ReadStep& readStep, std::optional<FileAhead> ahead = std::nullopt);
 
 }  // namespace kelvane

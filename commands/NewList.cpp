@@ -10,6 +10,7 @@
 #include "cksummer/FileChecksums.h"
 #include "cksummer/ListFiles.h"
 #include "commands/EntryResolver.h"
+#include "commands/RunReads.h"
 #include "commands/RunSteps.h"
 #include "commands/StatusLines.h"
 #include "project/ValueEntry.h"
@@ -65,6 +66,9 @@ void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
   Project& p = session.project;
   WindowTexts& texts = session.texts;
   EntryResolver resolver(folder);
+  std::vector<int> all(static_cast<std::size_t>(p.Count()));
+  for (int i = 0; i < p.Count(); ++i) all[static_cast<std::size_t>(i)] = i;
+  RunReads reads(session, shell, resolver, all, shell.IsCdromDrive(folder));
   std::uint32_t lastCRC = 0;
   const int n = p.Count();
   for (int i = 0; i < n; ++i) {
@@ -73,7 +77,9 @@ void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
     // Shows the file finished before, not this one: this one is not computed yet.
     texts.Set(TLabel::Status1, "CRC32:\t" + Hex8(lastCRC) + "H");
     if (PumpAndPoll(session, shell)) return;
-    const EntryRead read = EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep);
+    const EntryRead read = reads.Read(i);
+    // STOP or QUIT in the middle of a large file: it is unfinished, as one stopped before it.
+    if (read.abandoned) return;
     const std::string& path = read.path;
     if (!read.crc) throw CRC32Error(path, read.reason);
     lastCRC = *read.crc;

@@ -23,6 +23,8 @@ struct Session {
   std::string SysRoot = "/sys";    // for the optical-drive questions (tests give fake trees)
   std::string LeaveOutOfNew;       // a full path New does not list: the project file a terminal
                                    // writes into the tree it lists
+  bool ReadSequential = false;     // one file at a time, never reading ahead (kelvane-cli
+                                   // --sequential, for media the user knows better)
   CRC32ReadStep ReadStep;          // how the runs read a file's blocks; empty: read(2) (tests count
                                    // or fail reads with their own)
 

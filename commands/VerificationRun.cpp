@@ -6,10 +6,12 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "FileUti2/PathHelpers.h"
 #include "cksummer/FileChecksums.h"
 #include "commands/EntryResolver.h"
+#include "commands/RunReads.h"
 #include "commands/RunSteps.h"
 #include "commands/StatusLines.h"
 #include "project/ValueEntry.h"
@@ -64,7 +66,7 @@ struct Tally {
 enum class Outcome { next, stop };
 
 // One entry that is selected and not grayed: steps from the count to the comparison.
-Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int i, Tally& tally) {
+Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally& tally) {
   Project& p = session.project;
   ++tally.checked;
   const std::string storedCRC = p.StoredCRC32(i);
@@ -79,7 +81,11 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
   }
 
   // The path as found: the boxes name the file that was read, or the one that was not there.
-  const EntryRead read = EntryCRC32(resolver, p.Entry(i), shell.Meter(), session.ReadStep);
+  const EntryRead read = reads.Read(i);
+  if (read.abandoned) {
+    --tally.checked;
+    return Outcome::stop;
+  }
   const std::string& path = read.path;
   if (!read.crc) {
     shell.EntryVerified({i, path, storedCRC, std::nullopt, EntryVerdict::unreadable, read.reason});
@@ -121,8 +127,9 @@ Outcome CheckEntry(Session& session, Shell& shell, EntryResolver& resolver, int 
   return Outcome::next;
 }
 
-// Everything from the preparation pass to the summary; the caller handles a failure.
-void Run(Session& session, Shell& shell) {
+// Everything from the preparation pass to the summary; the caller handles a failure. optical:
+// the copy is on an optical drive, read one file at a time.
+void Run(Session& session, Shell& shell, bool optical) {
   Project& p = session.project;
   for (int i = 0; i < p.Count(); ++i) {
     p.SetState(i, TCheckState::cbUnchecked);
@@ -136,6 +143,11 @@ void Run(Session& session, Shell& shell) {
   EntryResolver resolver(session.CheckRoot, EntryResolver::inBase);
   resolver.NameExactly(p);
   const int n = p.Count();
+  std::vector<int> selected;
+  for (int i = 0; i < n; ++i)
+    if (!IsExcluded(p, i)) selected.push_back(i);
+  // The reads end with the loop: nothing is read while the summary shows, nor at AutoEject.
+  RunReads reads(session, shell, resolver, selected, optical);
   for (int i = 0; i < n; ++i) {
     if (PumpAndPoll(session, shell)) break;
     // Read afresh at every entry: a toggle made during the run counts when the entry's turn comes.
@@ -147,8 +159,9 @@ void Run(Session& session, Shell& shell) {
       session.CheckPerformed = true;
       continue;
     }
-    if (CheckEntry(session, shell, resolver, i, tally) == Outcome::stop) break;
+    if (CheckEntry(session, shell, reads, i, tally) == Outcome::stop) break;
   }
+  reads.Finish();
   shell.ShowMessage(SummaryText(tally.errors, tally.checked, p.Count()));
 }
 
@@ -160,13 +173,14 @@ void iCheckClick(Session& session, Shell& shell) {
   std::string picked = PickOffer(session);
   if (!shell.PickFolder(picked, kPickPrompt, 0)) return;
   // The drive type is asked of the folder exactly as picked, before its separators go.
-  if (!shell.IsCdromDrive(picked) && shell.AutoEjectTicked()) shell.SetAutoEject(false);
+  const bool optical = shell.IsCdromDrive(picked);
+  if (!optical && shell.AutoEjectTicked()) shell.SetAutoEject(false);
   session.CheckRoot = StripTrailingSeparators(picked);
   session.CheckPerformed = false;
   session.StopRequested = false;
   shell.SetButtonsEnabled(false);
   try {
-    Run(session, shell);
+    Run(session, shell, optical);
   } catch (...) {
     // The marks go back to the flags so that no half-painted result stays on screen; if that
     // fails too (a value list shorter than the list fails the same way), the run's own error is

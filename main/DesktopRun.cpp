@@ -19,7 +19,8 @@ constexpr int kProgressGapMs = 250;
 constexpr int kCallTimeoutMs = 2000;
 
 QDBusConnection Connect(const QString& address, const QString& name, bool system) {
-  if (address.isEmpty()) return system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
+  if (address.isEmpty())
+    return system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
   return QDBusConnection::connectToBus(address, name);
 }
 
@@ -30,8 +31,10 @@ DesktopRun::DesktopRun(std::function<void()> raise) : raise_(std::move(raise)) {
 DesktopRun::~DesktopRun() {
   // The window goes (QUIT): nothing is left held or shown.
   if (running_) End(0, {}, true);
-  if (!systemAddress_.isEmpty()) QDBusConnection::disconnectFromBus(QStringLiteral("kelvane-run-system"));
-  if (!sessionAddress_.isEmpty()) QDBusConnection::disconnectFromBus(QStringLiteral("kelvane-run-session"));
+  if (!systemAddress_.isEmpty())
+    QDBusConnection::disconnectFromBus(QStringLiteral("kelvane-run-system"));
+  if (!sessionAddress_.isEmpty())
+    QDBusConnection::disconnectFromBus(QStringLiteral("kelvane-run-session"));
 }
 
 void DesktopRun::SetBuses(const QString& systemBus, const QString& sessionBus) {
@@ -65,11 +68,13 @@ void DesktopRun::Inhibit() {
   QDBusConnection bus = System();
   if (!bus.isConnected()) return;
   QDBusMessage call = QDBusMessage::createMethodCall(
-      kLogind, QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.login1.Manager"),
-      QStringLiteral("Inhibit"));
-  const QString why = name_ == QLatin1String("New") ? QStringLiteral("New is reading every file of a folder")
-                                                    : QStringLiteral("CHECK is verifying a copy");
-  call << QStringLiteral("sleep:idle") << QStringLiteral("Kelvane") << why << QStringLiteral("block");
+      kLogind, QStringLiteral("/org/freedesktop/login1"),
+      QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
+  const QString why = name_ == QLatin1String("New")
+                          ? QStringLiteral("New is reading every file of a folder")
+                          : QStringLiteral("CHECK is verifying a copy");
+  call << QStringLiteral("sleep:idle") << QStringLiteral("Kelvane") << why
+       << QStringLiteral("block");
   // Without logind (a container, another init) the run simply goes on.
   const QDBusReply<QDBusUnixFileDescriptor> reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
   if (reply.isValid()) lock_ = reply.value();
@@ -84,13 +89,14 @@ void DesktopRun::Progress(double fraction) {
 void DesktopRun::SendProgress(double fraction, bool visible) {
   QDBusConnection bus = Session();
   if (!bus.isConnected()) return;
-  QDBusMessage update = QDBusMessage::createSignal(QStringLiteral("/io/github/kelvane/Kelvane"),
-                                                   QStringLiteral("com.canonical.Unity.LauncherEntry"),
-                                                   QStringLiteral("Update"));
+  QDBusMessage update = QDBusMessage::createSignal(
+      QStringLiteral("/io/github/kelvane/Kelvane"),
+      QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"));
   QVariantMap properties;
   properties.insert(QStringLiteral("progress"), qBound(0.0, fraction, 1.0));
   properties.insert(QStringLiteral("progress-visible"), visible);
-  update << QStringLiteral("application://%1.desktop").arg(QLatin1String(kDesktopEntry)) << properties;
+  update << QStringLiteral("application://%1.desktop").arg(QLatin1String(kDesktopEntry))
+         << properties;
   bus.send(update);
 }
 
@@ -98,7 +104,8 @@ void DesktopRun::Told(const std::string& body, bool windowActive) {
   if (!running_ || told_) return;
   told_ = true;
   // The user already sees the box. The box's lines as lines, its tab stops as spaces.
-  if (!windowActive) Notify(DisplayText(AsLines(body)).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+  if (!windowActive)
+    Notify(DisplayText(AsLines(body)).replace(QLatin1Char('\t'), QLatin1Char(' ')));
 }
 
 void DesktopRun::End(double fraction, const std::string& body, bool windowActive) {
@@ -114,11 +121,13 @@ void DesktopRun::Notify(const QString& body) {
   QDBusConnection bus = Session();
   if (!bus.isConnected()) return;
   if (!listening_) {
-    listening_ = bus.connect(kNotifications, QStringLiteral("/org/freedesktop/Notifications"), kNotifications,
-                             QStringLiteral("ActionInvoked"), this, SLOT(ActionInvoked(uint, QString)));
+    listening_ = bus.connect(kNotifications, QStringLiteral("/org/freedesktop/Notifications"),
+                             kNotifications, QStringLiteral("ActionInvoked"), this,
+                             SLOT(ActionInvoked(uint, QString)));
   }
   QDBusMessage call = QDBusMessage::createMethodCall(
-      kNotifications, QStringLiteral("/org/freedesktop/Notifications"), kNotifications, QStringLiteral("Notify"));
+      kNotifications, QStringLiteral("/org/freedesktop/Notifications"), kNotifications,
+      QStringLiteral("Notify"));
   QVariantMap hints;
   hints.insert(QStringLiteral("desktop-entry"), QLatin1String(kDesktopEntry));
   call << QStringLiteral("Kelvane") << uint{0} << QLatin1String(kDesktopEntry)

@@ -312,6 +312,7 @@ void Tfrm::SetButtonsEnabled(bool enabled) {
   const bool wasRunning = running_;
   running_ = !enabled;
   if (!enabled && !wasRunning) desktop_.Begin(runName_);
+  if (enabled) controls_.STOP->setDown(false);
   if (enabled) ShowModel(true);
   if (enabled && wasRunning) {
     // New ends without a box of its own when it lists every file; after QUIT nobody is told.
@@ -370,6 +371,8 @@ void Tfrm::clearClick() {
 }
 void Tfrm::StopClick() {
   kelvane::StopClick(session_);
+  // Taken: it shows pressed until the run has stopped, which in a slow file is a block away.
+  if (running_) controls_.STOP->setDown(true);
 }
 
 void Tfrm::CheckListTheClick(int index) {

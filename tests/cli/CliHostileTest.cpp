@@ -26,16 +26,10 @@ namespace {
 
 using kelvane::test::PrintTo;
 using test::CliResult;
+using test::FolderContents;
 using test::RunCli;
 using test::TempDir;
 namespace fs = std::filesystem;
-
-std::vector<std::string> FolderContents(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& item : fs::directory_iterator(folder)) names.push_back(item.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // A copy and its project, made by the program itself.
 struct Made {

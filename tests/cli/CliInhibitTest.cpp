@@ -48,8 +48,9 @@ TEST_P(CliInhibitTest, AsksLogindOnceUnlessToldNot) {
   for (const std::string& call : GetParam().inhibits) expected.push_back(Expand(call, dir.str()));
   EXPECT_EQ(logind.CallsOf("Inhibit"), expected);
   // The lock went with the run.
-  EXPECT_EQ(logind.Call("org.freedesktop.login1", "/org/freedesktop/login1",
-                        "org.freedesktop.login1.Manager.ListInhibitors")
+  EXPECT_EQ(logind
+                .Call("org.freedesktop.login1", "/org/freedesktop/login1",
+                      "org.freedesktop.login1.Manager.ListInhibitors")
                 .find("Kelvane"),
             std::string::npos);
 }
@@ -59,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         InhibitRow{"Check",
                    {"check", "@/p.cfg", "@/src"},
-                   {"Inhibit \"sleep:idle\" \"Kelvane\" \"kelvane-cli check is verifying @/src\" \"block\""}},
+                   {"Inhibit \"sleep:idle\" \"Kelvane\" \"kelvane-cli check is verifying @/src\" "
+                    "\"block\""}},
         InhibitRow{"New",
                    {"new", "@/src", "@/q.cfg"},
                    {"Inhibit \"sleep:idle\" \"Kelvane\" \"kelvane-cli new is reading every file of "

@@ -58,7 +58,9 @@ bool Running(const Tfrm& frm) {
 
 // The lock logind holds for Kelvane: what ListInhibitors tells of it.
 bool Held(DbusMock& logind) {
-  return logind.Call(kLogin1, "/org/freedesktop/login1", "org.freedesktop.login1.Manager.ListInhibitors")
+  return logind
+             .Call(kLogin1, "/org/freedesktop/login1",
+                   "org.freedesktop.login1.Manager.ListInhibitors")
              .find("'Kelvane'") != std::string::npos;
 }
 
@@ -101,6 +103,22 @@ struct EndRow {
   std::function<void(Tfrm& frm, User& user, const TempDir& dir, const std::function<void()>& look)>
       run;
 };
+// CHECK on a long copy, and button pressed a few entries in, once logind has been looked at.
+void PressMidCheck(Tfrm& frm, User& user, const TempDir& dir, const std::function<void()>& look,
+                   const char* button) {
+  user.folders = {WriteTree(dir, frm.session().project, 3000)};
+  bool pressed = false;
+  user.meanwhile = [&] {
+    if (pressed || !Running(frm) || frm.session().project.State(5) == TCheckState::cbUnchecked)
+      return;
+    pressed = true;
+    look();
+    Click(frm, button);
+  };
+  Click(frm, "iCheck");
+  EXPECT_TRUE(pressed);
+}
+
 class SleepInhibitTest : public DesktopTest, public testing::WithParamInterface<EndRow> {};
 
 TEST_P(SleepInhibitTest, LockIsTakenOnceAndReleasedAtTheEnd) {
@@ -135,17 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
                }},
         EndRow{"CheckStopped", "CHECK is verifying a copy",
                [](Tfrm& frm, User& user, const TempDir& dir, const std::function<void()>& look) {
-                 user.folders = {WriteTree(dir, frm.session().project, 3000)};
-                 bool pressed = false;
-                 user.meanwhile = [&] {
-                   if (!pressed && Running(frm) && frm.session().project.State(5) != TCheckState::cbUnchecked) {
-                     pressed = true;
-                     look();
-                     Click(frm, "STOP");
-                   }
-                 };
-                 Click(frm, "iCheck");
-                 EXPECT_TRUE(pressed);
+                 PressMidCheck(frm, user, dir, look, "STOP");
                }},
         EndRow{"NewEndedByAnError", "New is reading every file of a folder",
                [](Tfrm& frm, User& user, const TempDir& dir, const std::function<void()>& look) {
@@ -160,17 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                }},
         EndRow{"QuitDuringCheck", "CHECK is verifying a copy",
                [](Tfrm& frm, User& user, const TempDir& dir, const std::function<void()>& look) {
-                 user.folders = {WriteTree(dir, frm.session().project, 3000)};
-                 bool pressed = false;
-                 user.meanwhile = [&] {
-                   if (!pressed && Running(frm) && frm.session().project.State(5) != TCheckState::cbUnchecked) {
-                     pressed = true;
-                     look();
-                     Click(frm, "QUIT");
-                   }
-                 };
-                 Click(frm, "iCheck");
-                 EXPECT_TRUE(pressed);
+                 PressMidCheck(frm, user, dir, look, "QUIT");
                  EXPECT_FALSE(frm.isVisible());
                }}),
     kelvane::test::RowName());
@@ -216,10 +214,11 @@ TEST_F(DesktopTest, SummaryIsNotifiedOnlyWhenTheWindowIsNotActive) {
   ASSERT_TRUE(away);
   const std::vector<std::string> notified = notifications->CallsOf("Notify");
   ASSERT_EQ(notified.size(), 1u);
-  EXPECT_EQ(notified[0].rfind("Notify \"Kelvane\" 0 \"io.github.kelvane.Kelvane\" \"CHECK has ended\" "
-                              "\"Error(s) found : 0\nCheksum valid : 20\n",
-                              0),
-            0u)
+  EXPECT_EQ(
+      notified[0].rfind("Notify \"Kelvane\" 0 \"io.github.kelvane.Kelvane\" \"CHECK has ended\" "
+                        "\"Error(s) found : 0\nCheksum valid : 20\n",
+                        0),
+      0u)
       << notified[0];
   EXPECT_NE(notified[0].find("[\"default\", \"Show Kelvane\"]"), std::string::npos) << notified[0];
 }
@@ -247,8 +246,8 @@ class Dock : public QObject {
  public slots:
   void Update(const QString& appUri, const QVariantMap& properties) {
     app = appUri;
-    heard.push_back({properties.value("progress").toDouble(),
-                     properties.value("progress-visible").toBool()});
+    heard.push_back(
+        {properties.value("progress").toDouble(), properties.value("progress-visible").toBool()});
   }
 
  private:

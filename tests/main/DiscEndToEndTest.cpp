@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QProgressBar>
+#include <algorithm>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -45,6 +47,11 @@ struct Distribution {
     User quiet(QMessageBox::Ok);
     frm.findChild<QAbstractButton*>("iNew")->click();
   }
+  // The disc as a real one in an optical drive: read one file at a time.
+  void InOpticalDrive(const FakeDisc& disc) {
+    disc.PutInOpticalDrive(dir / "proc");
+    frm.session().ProcRoot = dir / "proc";
+  }
   void Check(const std::string& copy) {
     frm.folder = copy;
     frm.findChild<QAbstractButton*>("iCheck")->click();
@@ -77,6 +84,7 @@ TEST(DiscEndToEnd, ADiscPulledOutFailsEveryRemainingEntryWithoutHanging) {
   Distribution dist(5);
   // Out in the middle of the third file.
   FakeDisc disc(dist.dir / "source", {.pullAfterBytes = 2 * 200000 + 100000});
+  dist.InOpticalDrive(disc);
   User watcher(QMessageBox::Yes);
   dist.Check(disc.MountPoint());
   ASSERT_EQ(watcher.boxes.size(), 4u);
@@ -86,12 +94,15 @@ TEST(DiscEndToEnd, ADiscPulledOutFailsEveryRemainingEntryWithoutHanging) {
             (std::vector<S>{S::cbChecked, S::cbChecked, S::cbGrayed, S::cbGrayed, S::cbGrayed}));
 }
 
-// Slow reads: the meter moves while one file is read (nothing is pumped then), and STOP pressed
-// meanwhile ends the run at its next poll, before the next file.
-TEST(DiscEndToEnd, SlowReadsMoveTheMeterDuringAFileAndStopEndsTheRun) {
+// Slow reads: the meter moves while one file is read, and STOP or QUIT pressed meanwhile ends
+// the run within a block of that file, which is not counted.
+class DiscMidFile : public testing::TestWithParam<const char*> {};
+
+TEST_P(DiscMidFile, StopOrQuitEndsTheRunWithinABlock) {
   SKIP_WITHOUT(FakeDisc);
   TempDir dir;
-  dir.Write("source/big", std::string(1 << 21, 'x'));  // 32 blocks of 64 KiB, 10 ms each
+  constexpr std::uint64_t kBig = 1 << 22;  // 64 blocks of 64 KiB, 10 ms each
+  dir.Write("source/big", std::string(kBig, 'x'));
   dir.Write("source/small", "abc");
   PickingWindow frm;
   frm.folder = dir / "source";
@@ -100,25 +111,107 @@ TEST(DiscEndToEnd, SlowReadsMoveTheMeterDuringAFileAndStopEndsTheRun) {
     User quiet(QMessageBox::Ok);
     frm.findChild<QAbstractButton*>("iNew")->click();
   }
-  FakeDisc disc(dir / "source", {.slowMs = 10});
+  FakeDisc disc(dir / "source", {.slowMs = 10, .log = true});
   auto* meter = frm.findChild<QProgressBar*>("meter");
+  auto* button = frm.findChild<QAbstractButton*>(GetParam());
   std::set<int> shown;
+  bool shownPressed = false;
   QObject::connect(meter, &QProgressBar::valueChanged, [&](int value) {
     if (value <= 0 || value >= 100) return;
     shown.insert(value);
     if (shown.size() == 3)
-      // The user presses STOP; the click waits until the run handles events.
-      QMetaObject::invokeMethod(frm.findChild<QAbstractButton*>("STOP"), "click",
-                                Qt::QueuedConnection);
+      // The user presses the button; the click waits until the run handles events.
+      QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
+    if (shown.size() > 3 && std::string(GetParam()) == "STOP") shownPressed = button->isDown();
   });
   User watcher(QMessageBox::Ok);
   frm.folder = disc.MountPoint();
   frm.findChild<QAbstractButton*>("iCheck")->click();
+
   EXPECT_GE(shown.size(), 3u) << "the meter stood still while the file was read";
+  std::uint64_t read = 0;
+  for (const FakeDisc::Event& event : disc.Events())
+    if (event.what == "read" && event.file == "big")
+      read = std::max(read, event.offset + event.size);
+  EXPECT_LT(read, kBig / 2) << "the file was read on after the press";
+  if (std::string(GetParam()) == "STOP") {
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    // "big" was read but stopped before its comparison: not counted; "small" never reached.
+    EXPECT_EQ(watcher.boxes[0].text, Summary(0, 0, 2));
+    EXPECT_EQ(frm.session().project.State(0), S::cbUnchecked);
+    EXPECT_FALSE(button->isDown());
+  } else {
+    EXPECT_TRUE(watcher.boxes.empty());
+    EXPECT_FALSE(frm.isVisible());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, DiscMidFile, testing::Values("STOP", "QUIT"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
+
+// On an optical drive the files are read strictly one after the other: the head would jump.
+TEST(DiscEndToEnd, AnOpticalDiscIsReadOneFileAtATime) {
+  SKIP_WITHOUT(FakeDisc);
+  Distribution dist(6);
+  FakeDisc disc(dist.dir / "source", {.log = true});
+  dist.InOpticalDrive(disc);
+  User watcher(QMessageBox::Ok);
+  dist.Check(disc.MountPoint());
   ASSERT_EQ(watcher.boxes.size(), 1u);
-  // "big" was read but stopped before its comparison: not counted; "small" never reached.
-  EXPECT_EQ(watcher.boxes[0].text, Summary(0, 0, 2));
-  EXPECT_EQ(frm.session().project.State(1), S::cbUnchecked);
+  EXPECT_EQ(watcher.boxes[0].text, Summary(0, 6, 6));
+  int open = 0;
+  int opens = 0;
+  for (const FakeDisc::Event& event : disc.Events()) {
+    if (event.what == "open") ++open, ++opens;
+    if (event.what == "close") --open;
+    EXPECT_LE(open, 1) << "two files open at once, at " << event.file;
+  }
+  EXPECT_EQ(opens, 6);
+}
+
+// Elsewhere the next files are read while one is handled; a disc pulled out meanwhile still
+// fails every entry from there on, in order, and nothing hangs.
+TEST(DiscEndToEnd, ADiscPulledOutWhileReadsAreInFlightFailsEveryRemainingEntry) {
+  SKIP_WITHOUT(FakeDisc);
+  Distribution dist(12);
+  FakeDisc disc(dist.dir / "source", {.pullAfterBytes = 3 * 200000 + 100000});
+  User watcher(QMessageBox::Yes);
+  dist.Check(disc.MountPoint());
+  const std::vector<S> states = dist.States();
+  const auto firstFailed = std::find(states.begin(), states.end(), S::cbGrayed);
+  ASSERT_NE(firstFailed, states.end());
+  EXPECT_EQ(std::count(firstFailed, states.end(), S::cbGrayed), states.end() - firstFailed);
+  const int failed = static_cast<int>(states.end() - firstFailed);
+  ASSERT_EQ(watcher.boxes.size(), static_cast<std::size_t>(failed) + 1);
+  EXPECT_EQ(watcher.boxes.back().text, Summary(failed, 12, 12));
+}
+
+// QUIT with reads in flight: once the window has gone, no reader thread of the run and no file
+// it opened is left (counted in /proc/self).
+TEST(DiscEndToEnd, QuitWithReadsInFlightLeavesNoReaderNorFile) {
+  SKIP_WITHOUT(FakeDisc);
+  const auto count = [](const char* folder) {
+    return std::distance(std::filesystem::directory_iterator(folder),
+                         std::filesystem::directory_iterator());
+  };
+  Distribution dist(40);
+  FakeDisc disc(dist.dir / "source", {.slowMs = 2});
+  const auto threads = count("/proc/self/task");
+  const auto files = count("/proc/self/fd");
+  bool pressed = false;
+  User watcher(QMessageBox::Yes, 0);
+  watcher.meanwhile = [&] {
+    if (pressed || dist.frm.session().project.State(3) != S::cbChecked) return;
+    pressed = true;
+    dist.frm.findChild<QAbstractButton*>("QUIT")->click();
+  };
+  dist.Check(disc.MountPoint());
+  ASSERT_TRUE(pressed);
+  EXPECT_FALSE(dist.frm.isVisible());
+  EXPECT_EQ(count("/proc/self/task"), threads);
+  EXPECT_EQ(count("/proc/self/fd"), files);
 }
 
 // AutoEject after a run on a copy that lies on an optical drive (mountinfo, faked, says the FUSE
@@ -131,15 +224,13 @@ TEST_P(DiscAutoEject, UnmountsThenEjectsTheDriveOrShowsItsError) {
   const bool fails = GetParam();
   Distribution dist(2);
   FakeDisc disc(dist.dir / "source", {});
-  dist.dir.Write("proc/self/mountinfo",
-                 "40 1 11:1 / " + disc.MountPoint() + " ro - iso9660 /dev/sr1 ro\n");
+  dist.InOpticalDrive(disc);
   std::optional<FakeUdisks2::Error> error;
   if (fails) error = FakeUdisks2::Error{"org.freedesktop.UDisks2.Error.Failed", "Error ejecting"};
   FakeUdisks2 udisks({{.name = "Fake_DVD",
                        .device = "/dev/sr1",
                        .mountPoints = {disc.MountPoint()},
                        .ejectError = error}});
-  dist.frm.session().ProcRoot = dist.dir / "proc";
   dist.frm.SetTrayBus(QString::fromStdString(udisks.Address()));
   dist.frm.findChild<QCheckBox*>("AutoEject")->setChecked(true);
   User watcher(QMessageBox::Ok);

@@ -23,19 +23,13 @@ namespace {
 
 using kelvane::test::PrintTo;
 
+using test::FolderContents;
 using test::TempDir;
 using namespace std::string_literals;
 namespace fs = std::filesystem;
 
 std::vector<std::string> Strings(const std::vector<std::string_view>& views) {
   return {views.begin(), views.end()};
-}
-
-std::vector<std::string> FolderContents(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& item : fs::directory_iterator(folder)) names.push_back(item.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // --- splitting into lines ---

@@ -25,15 +25,9 @@ namespace kelvane {
 namespace {
 
 using kelvane::test::PrintTo;
+using test::FolderContents;
 using test::TempDir;
 namespace fs = std::filesystem;
-
-std::vector<std::string> FolderContents(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& item : fs::directory_iterator(folder)) names.push_back(item.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // A device node of our own: a copy of /dev/null's numbers where this process may make one, else
 // a link to /dev/null itself, which a broken save could not replace without root either.

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,6 +43,17 @@ class FakeDisc {
     std::vector<Resize> resizes{};
     std::optional<std::uint64_t> pullAfterBytes{};  // pulled once that many bytes have been read
     int pullErrno = ENODEV;  // what a pulled disc answers: ENODEV, EIO or ENOMEDIUM
+    bool log = false;        // keep a line for each open, read and release (Log of the disc)
+  };
+  // One line of the disc's log: when (monotonic seconds), what (open, read, close when the reader
+  // closes it, release when the kernel lets it go, which may be later), the file,
+  // and for a read its offset and size.
+  struct Event {
+    double when;
+    std::string what;
+    std::string file;
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
   };
 
   // Why a FakeDisc cannot be had here, or nullopt: for GTEST_SKIP.
@@ -82,6 +94,11 @@ class FakeDisc {
       argv.insert(argv.end(), {"--pull-after", std::to_string(*options_.pullAfterBytes)});
     }
     argv.insert(argv.end(), {"--pull-errno", pullErrno});
+    if (options_.log) {
+      logPath_ = std::filesystem::path(mountPoint_).parent_path() /
+                 (std::filesystem::path(mountPoint_).filename().string() + ".log");
+      argv.insert(argv.end(), {"--log", logPath_.string()});
+    }
 
     try {
       process_.emplace(std::move(argv));
@@ -142,6 +159,28 @@ class FakeDisc {
     unmount("-uz");  // the script died without unmounting
     rmdir(mountPoint_.c_str());
     mountPoint_.clear();
+    if (!logPath_.empty()) std::filesystem::remove(logPath_);
+  }
+
+  // The opens, reads and releases so far, in their order (Options::log).
+  std::vector<Event> Events() const {
+    std::vector<Event> events;
+    std::ifstream in(logPath_);
+    for (std::string line; std::getline(in, line);) {
+      std::istringstream fields(line);
+      Event event;
+      fields >> event.when >> event.what >> event.file >> event.offset >> event.size;
+      events.push_back(event);
+    }
+    return events;
+  }
+
+  // A mountinfo (below procRoot/self) that says the disc is mounted from the optical drive
+  // /dev/sr1, as a real disc would be: the runs then read it one file at a time.
+  void PutInOpticalDrive(const std::filesystem::path& procRoot) const {
+    std::filesystem::create_directories(procRoot / "self");
+    std::ofstream(procRoot / "self" / "mountinfo")
+        << "40 1 11:1 / " << mountPoint_ << " ro - iso9660 /dev/sr1 ro\n";
   }
 
   // What fake_disc.py printed, for a failing test's message.
@@ -198,6 +237,7 @@ class FakeDisc {
 
   Options options_;
   std::string mountPoint_;
+  std::filesystem::path logPath_;
   std::optional<ChildProcess> process_;
 };
 

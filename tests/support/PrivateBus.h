@@ -138,8 +138,8 @@ class DbusMock {
     for (std::string line; std::getline(in, line);) {
       // A call's line starts with its time, "1796903236.766 ", which goes.
       const std::size_t space = line.find(' ');
-      const bool starts = space != std::string::npos && space > 0 &&
-                          line.find_first_not_of("0123456789.") == space;
+      const bool starts =
+          space != std::string::npos && space > 0 && line.find_first_not_of("0123456789.") == space;
       if (starts)
         calls.push_back(line.substr(space + 1));
       else if (!calls.empty())

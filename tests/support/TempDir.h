@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvane::test {
 
@@ -58,6 +60,15 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The names in a folder, sorted: what a failed save must leave as it was.
+inline std::vector<std::string> FolderContents(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(folder))
+    names.push_back(item.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // True when the process can read files whatever their permission bits (root).
 inline bool IgnoresPermissions() {

@@ -23,8 +23,9 @@ CHUNK = 64 * 1024
 class FakeDisc(fusepy.Operations):
     use_ns = True  # times in nanoseconds, as os.lstat gives them
 
-    def __init__(self, source, slow_ms, scratches, pull_after, pull_errno, resizes=None):
+    def __init__(self, source, slow_ms, scratches, pull_after, pull_errno, resizes=None, log=None):
         self._source = source
+        self._log = log  # a file that takes one line per open, read and release, as they come
         self._resizes = dict(resizes or {})  # relative path -> (offset, new size), done once
         self._slow_ms = slow_ms
         self._scratches = scratches  # relative path -> list of byte offsets
@@ -36,6 +37,12 @@ class FakeDisc(fusepy.Operations):
 
     def _real(self, path):
         return os.path.join(self._source, path.lstrip('/'))
+
+    def _note(self, what):
+        if self._log:
+            with self._mutex:
+                self._log.write(f'{time.monotonic():.6f} {what}\n')
+                self._log.flush()
 
     def _check_pulled(self):
         if self.pulled.is_set():
@@ -80,15 +87,24 @@ class FakeDisc(fusepy.Operations):
         if flags & (os.O_WRONLY | os.O_RDWR | os.O_TRUNC | os.O_APPEND):
             raise fusepy.FuseOSError(errno.EROFS)
         try:
-            return os.open(self._real(path), os.O_RDONLY)
+            fh = os.open(self._real(path), os.O_RDONLY)
         except OSError as e:
             raise fusepy.FuseOSError(e.errno)
+        self._note(f'open {path.lstrip("/")}')
+        return fh
+
+    def flush(self, path, fh):
+        # What close(2) waits for; the release below may come later.
+        self._note(f'close {path.lstrip("/")}')
+        return 0
 
     def release(self, path, fh):
         os.close(fh)  # even after a pull, so that no descriptor leaks
+        self._note(f'release {path.lstrip("/")}')
         return 0
 
     def read(self, path, size, offset, fh):
+        self._note(f'read {path.lstrip("/")} {offset} {size}')
         self._check_pulled()
         if self._slow_ms > 0:
             # Paced by what the drive has to fetch: a read past the end costs nothing.
@@ -145,7 +161,8 @@ def serve(args):
     for rel, offset in args.scratch:
         scratches.setdefault(rel, []).append(offset)
     disc = FakeDisc(os.path.abspath(args.source), args.slow_ms, scratches, args.pull_after,
-                    getattr(errno, args.pull_errno), args.resize)
+                    getattr(errno, args.pull_errno), args.resize,
+                    open(args.log, 'a', encoding='utf-8') if args.log else None)
 
     # SIGUSR1 pulls the disc. Python runs signal handlers only in the main thread, which sits
     # inside libfuse's loop, so a thread waits for the signal instead; everyone else blocks it.
@@ -179,6 +196,7 @@ def main():
     parser.add_argument('--resize', type=parse_resize, action='append', default=[],
                         metavar='RELPATH:OFFSET:SIZE',
                         help='the first read at OFFSET or beyond first truncates the file to SIZE')
+    parser.add_argument('--log', metavar='FILE', help='a line for each open, read and release')
     parser.add_argument('--pull-after', type=int, default=None, metavar='BYTES')
     parser.add_argument('--pull-errno', default='ENODEV', choices=['ENODEV', 'EIO', 'ENOMEDIUM'])
     parser.add_argument('--remove-mountpoint', action='store_true',

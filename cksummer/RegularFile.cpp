@@ -1,0 +1,77 @@
+// OpenRegularFile: look, open without blocking, and check what was opened.
+#include "cksummer/RegularFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "FileUti2/MountInfo.h"
+#include "cksummer/FileChecksums.h"
+
+namespace kelvane {
+
+namespace {
+
+[[noreturn]] void FailWithErrno() {
+  throw ReadFailure{std::strerror(errno)};
+}
+
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
+// What was opened is what counts: only a regular file of a real file system is read. A file of
+// proc or sysfs can block forever (/proc/kmsg) or never end, whatever way led to it.
+RegularFile CheckOpened(FileDescriptor file) {
+  struct stat st {};
+  if (::fstat(file.Get(), &st) != 0) FailWithErrno();
+  if (!S_ISREG(st.st_mode)) throw ReadFailure{kNotRegularFile};
+  // The files of a run lie on one or a few file systems: the last one found real is asked
+  // about once, not for each of tens of thousands of files.
+  thread_local dev_t lastReal = 0;
+  thread_local bool knowsOne = false;
+  if (!knowsOne || st.st_dev != lastReal) {
+    struct statfs fs {};
+    if (::fstatfs(file.Get(), &fs) != 0) FailWithErrno();
+    if (IsPseudoFileSystemMagic(fs.f_type)) throw ReadFailure{kOnPseudoFileSystem};
+    lastReal = st.st_dev;
+    knowsOne = true;
+  }
+  return {std::move(file), static_cast<std::int64_t>(st.st_size)};
+}
+
+}  // namespace
+
+RegularFile OpenRegularFile(const std::string& name) {
+  // Look before opening: opening a device node can have effects of its own (a tape rewinds).
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0) FailWithErrno();
+  if (!S_ISREG(st.st_mode)) throw ReadFailure{kNotRegularFile};
+  // O_NONBLOCK so that a FIFO put in place since the look above cannot block the open.
+  int fd;
+  do {
+    fd = ::open(name.c_str(), kReadFlags);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) FailWithErrno();
+  return CheckOpened(FileDescriptor(fd));
+}
+
+RegularFile OpenRegularFile(const ConfinedFolder& root, const std::string& relative) {
+  // The look before opening, as above. A plain look follows links as they lead, in or out of the
+  // copy; the open below stays inside, and what it opens is looked at again before anything is
+  // read.
+  struct stat st {};
+  if (root.Stat(relative, st) != 0 || !S_ISREG(st.st_mode)) {
+    // The plain look may have been led out of the copy (an absolute link): look again inside it,
+    // through a path-only descriptor, which opens nothing for reading.
+    const FileDescriptor look(root.Open(relative, O_PATH | O_CLOEXEC));
+    if (!look.IsOpen() || ::fstat(look.Get(), &st) != 0) FailWithErrno();
+    if (!S_ISREG(st.st_mode)) throw ReadFailure{kNotRegularFile};
+  }
+  const int fd = root.Open(relative, kReadFlags);
+  if (fd < 0) FailWithErrno();
+  return CheckOpened(FileDescriptor(fd));
+}
+
+}  // namespace kelvane
