@@ -34,10 +34,12 @@ int ConfinedFolder::Open(const std::string& relative, int flags) const {
     // No /proc magic links either: they lead wherever the kernel says.
     how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS;
     int fd;
+    // EAGAIN: a rename or mount somewhere raced a lookup that crossed ".."; it is tried again.
+    int tries = 0;
     do {
       fd = static_cast<int>(
           ::syscall(SYS_openat2, folder_.Get(), relative.c_str(), &how, sizeof how));
-    } while (fd < 0 && errno == EINTR);
+    } while (fd < 0 && (errno == EINTR || (errno == EAGAIN && ++tries < 16)));
     if (fd >= 0 || errno != ENOSYS) return fd;
     haveOpenat2.store(false, std::memory_order_relaxed);
   }
@@ -46,14 +48,6 @@ int ConfinedFolder::Open(const std::string& relative, int flags) const {
     fd = ::openat(folder_.Get(), relative.c_str(), flags);
   } while (fd < 0 && errno == EINTR);
   return fd;
-}
-
-int ConfinedFolder::Stat(const std::string& relative, struct stat& info) const {
-  if (!folder_.IsOpen()) {
-    errno = openError_;
-    return -1;
-  }
-  return ::fstatat(folder_.Get(), relative.c_str(), &info, 0);
 }
 
 }  // namespace kelvane

@@ -2,8 +2,6 @@
 // link leads out of it.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <string>
 
 #include "FileUti2/FileDescriptor.h"
@@ -20,10 +18,6 @@ class ConfinedFolder {
   // at it and an absolute link means the folder itself (RESOLVE_IN_ROOT). Where the kernel has
   // no openat2, a plain openat. -1 with errno set on failure.
   int Open(const std::string& relative, int flags) const;
-
-  // fstatat(2) of a path below the folder, following links as a plain lookup does: a look only,
-  // which reads nothing wherever it leads. -1 with errno set on failure.
-  int Stat(const std::string& relative, struct stat& info) const;
 
  private:
   FileDescriptor folder_;

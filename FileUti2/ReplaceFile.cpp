@@ -38,12 +38,14 @@ std::string LinkTarget(const std::string& link, const std::string& path) {
   return JoinFolderPath(SplitPath(link).first, target);
 }
 
-// A file that does not exist yet, beside the target, created with the usual 0666 & ~umask; it is
-// removed again unless Keep() is called once it has been renamed into place.
+// A file that does not exist yet, beside the target; it is removed again unless Keep() is called
+// once it has been renamed into place. mode: as open(2) takes it, under the umask.
 class TempFile {
  public:
-  explicit TempFile(const std::string& target) {
-    const auto [folder, name] = SplitPath(target);
+  TempFile(const std::string& target, mode_t mode) {
+    auto [folder, name] = SplitPath(target);
+    // Room for the dot and the suffix within the longest name a folder takes.
+    if (name.size() > 200) name.resize(200);
     std::random_device seed;
     std::mt19937 random(seed());
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -51,7 +53,7 @@ class TempFile {
       std::string suffix(8, ' ');
       for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
       path_ = (folder == "/" ? "" : folder) + "/." + name + "." + suffix + ".tmp";
-      fd_ = FileDescriptor(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+      fd_ = FileDescriptor(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
       if (fd_.IsOpen() || errno != EEXIST) break;
     }
     if (!fd_.IsOpen()) path_.clear();
@@ -127,7 +129,9 @@ std::string SaveTarget(const std::string& path) {
 
 void ReplaceFileBytes(const std::string& path, std::string_view bytes) {
   const Target target = FindTarget(path);
-  TempFile temp(target.path);
+  // A file that replaces a private one is never readable by others, not even for a moment: it
+  // is made with no more than the old file's bits, else with the usual 0666 under the umask.
+  TempFile temp(target.path, target.exists ? (target.existing.st_mode & 0777) : 0666);
   if (!temp.IsOpen()) ThrowFileError("create", path, errno);
   if (target.exists) {
     // Best effort: a file whose mode or owner cannot be copied is still better saved than not.

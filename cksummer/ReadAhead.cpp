@@ -5,24 +5,36 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <new>
 
 namespace kelvane {
 
 ReadAhead::ReadAhead(std::vector<Item> plan, const ConfinedFolder* root, int readers)
     : plan_(std::move(plan)), root_(root), slots_(kFiles) {
-  for (int i = 0; i < readers; ++i) readers_.emplace_back([this] { Reader(); });
+  readers_.reserve(static_cast<std::size_t>(readers));
+  try {
+    for (int i = 0; i < readers; ++i) readers_.emplace_back([this] { Reader(); });
+  } catch (...) {
+    // No thread to be had: those started stop again, and the run reads at each entry's turn.
+    Stop();
+    throw;
+  }
 }
 
 ReadAhead::~ReadAhead() {
+  Stop();
+}
+
+void ReadAhead::Stop() {
   {
     const std::lock_guard lock(mutex_);
     stop_ = true;
   }
   work_.notify_all();
-  for (std::thread& reader : readers_) reader.join();
+  for (std::thread& reader : readers_)
+    if (reader.joinable()) reader.join();
 }
 
 void ReadAhead::Release(Slot& slot) {
@@ -45,7 +57,15 @@ void ReadAhead::Reader() {
     slot.item = item;
     slot.state = Slot::reading;
     lock.unlock();
-    FileAhead file = Read(plan_[item]);
+    FileAhead file;
+    bool read = true;
+    try {
+      file = Read(plan_[item]);
+    } catch (...) {
+      // Out of memory, say: the file is left to its turn, and this reader goes on.
+      file = FileAhead();
+      read = false;
+    }
     lock.lock();
     if (slot.state == Slot::dropped) {
       // Its turn went by while it was read (STOP, or the entry unticked).
@@ -58,7 +78,7 @@ void ReadAhead::Reader() {
     }
     bytesHeld_ += file.head.size();
     slot.file = std::move(file);
-    slot.state = Slot::ready;
+    slot.state = read ? Slot::ready : Slot::unread;
     done_.notify_all();
   }
 }
@@ -114,7 +134,7 @@ std::optional<FileAhead> ReadAhead::Take(int index) {
   while (taken_ < plan_.size() && plan_[taken_].index < index) {
     Slot& slot = slots_[taken_ % kFiles];
     if (taken_ < next_) {
-      if (slot.state == Slot::ready)
+      if (slot.state == Slot::ready || slot.state == Slot::unread)
         Release(slot);
       else
         slot.state = Slot::dropped;
@@ -129,16 +149,19 @@ std::optional<FileAhead> ReadAhead::Take(int index) {
     return std::nullopt;
   }
   const std::size_t item = taken_;
-  if (item >= next_) next_ = item;  // (no reader has it yet: one will, now)
   work_.notify_all();
   Slot& slot = slots_[item % kFiles];
-  done_.wait(lock, [&] { return slot.state == Slot::ready && slot.item == item; });
+  done_.wait(lock, [&] {
+    return (slot.state == Slot::ready || slot.state == Slot::unread) && slot.item == item;
+  });
+  const bool read = slot.state == Slot::ready;
   FileAhead file = std::move(slot.file);
   bytesHeld_ -= file.head.size();
   slot.file = FileAhead();
   slot.state = Slot::free;
   ++taken_;
   work_.notify_all();
+  if (!read) return std::nullopt;
   return file;
 }
 

@@ -31,7 +31,8 @@ class ReadAhead {
   static constexpr std::size_t kHeadBlocks = 16;  // 1 MiB of a file, in the CRC's blocks
   static constexpr std::size_t kBytes = std::size_t{32} << 20;
 
-  // Starts readers threads on plan, which must be in the order of index.
+  // Starts readers threads on plan, which must be in the order of index. Throws when no thread
+  // can be started (the run then reads at each entry's turn).
   ReadAhead(std::vector<Item> plan, const ConfinedFolder* root, int readers);
   // Stops the readers, waits for each (a read under way ends first), and closes every file they
   // opened: nothing of the run is left behind.
@@ -46,10 +47,12 @@ class ReadAhead {
  private:
   struct Slot {
     std::size_t item = 0;
-    enum State { free, reading, ready, dropped } state = free;
+    // unread: its reader failed for want of memory; the file is read at its turn.
+    enum State { free, reading, ready, unread, dropped } state = free;
     FileAhead file;
   };
   void Reader();
+  void Stop();
   FileAhead Read(const Item& item) const;
   // Drops what slot holds (the lock is held).
   void Release(Slot& slot);
@@ -57,11 +60,11 @@ class ReadAhead {
   std::vector<Item> plan_;
   const ConfinedFolder* root_;
   std::mutex mutex_;
-  std::condition_variable work_;   // a reader may go on: a slot or room came free, or stop
-  std::condition_variable done_;   // a file is ready
-  std::vector<Slot> slots_;        // item k in slot k % kFiles
-  std::size_t next_ = 0;           // the next item a reader takes up
-  std::size_t taken_ = 0;          // items before it are taken or dropped
+  std::condition_variable work_;  // a reader may go on: a slot or room came free, or stop
+  std::condition_variable done_;  // a file is ready
+  std::vector<Slot> slots_;       // item k in slot k % kFiles
+  std::size_t next_ = 0;          // the next item a reader takes up
+  std::size_t taken_ = 0;         // items before it are taken or dropped
   std::size_t bytesHeld_ = 0;
   bool stop_ = false;
   std::vector<std::thread> readers_;

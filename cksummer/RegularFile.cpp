@@ -58,14 +58,12 @@ RegularFile OpenRegularFile(const std::string& name) {
 }
 
 RegularFile OpenRegularFile(const ConfinedFolder& root, const std::string& relative) {
-  // The look before opening, as above. A plain look follows links as they lead, in or out of the
-  // copy; the open below stays inside, and what it opens is looked at again before anything is
-  // read.
-  struct stat st {};
-  if (root.Stat(relative, st) != 0 || !S_ISREG(st.st_mode)) {
-    // The plain look may have been led out of the copy (an absolute link): look again inside it,
-    // through a path-only descriptor, which opens nothing for reading.
+  // The look before opening, as above, resolved inside the copy as the open is (a plain look
+  // would follow a link out of it and see another file): through a path-only descriptor, which
+  // opens nothing for reading.
+  {
     const FileDescriptor look(root.Open(relative, O_PATH | O_CLOEXEC));
+    struct stat st {};
     if (!look.IsOpen() || ::fstat(look.Get(), &st) != 0) FailWithErrno();
     if (!S_ISREG(st.st_mode)) throw ReadFailure{kNotRegularFile};
   }

@@ -51,9 +51,10 @@ std::string LeftOutText(const std::vector<LeftOutFile>& leftOut) {
     std::size_t count = 0;
     for (const LeftOutFile& file : leftOut) {
       if (file.why != group.why) continue;
-      if (count == 0) text += std::string("\r") + group.heading;
-      if (count++ < kShown)
-        text += "\r" + OneLine(file.path) + (file.reason.empty() ? "" : " (" + file.reason + ")");
+      if (count == 0) text.append("\r").append(group.heading);
+      if (count++ >= kShown) continue;
+      text.append("\r").append(OneLine(file.path));
+      if (!file.reason.empty()) text.append(" (").append(file.reason).append(")");
     }
     if (count > kShown) text += "\r... and " + std::to_string(count - kShown) + " more";
   }

@@ -1,6 +1,8 @@
 // RunReads: the plan handed to ReadAhead, and each entry taken from it at its turn.
 #include "commands/RunReads.h"
 
+#include <exception>
+
 #include "commands/RunSteps.h"
 
 namespace kelvane {
@@ -20,12 +22,19 @@ RunReads::RunReads(Session& session, Shell& shell, EntryResolver& resolver,
     const EntryPath exact = resolver.Exact(session.project.Entry(index));
     if (exact.safe) plan.push_back({index, resolver.AheadPath(exact.path)});
   }
-  ahead_.emplace(std::move(plan), resolver.Root(), kReaders);
+  try {
+    ahead_.emplace(std::move(plan), resolver.Root(), kReaders);
+  } catch (const std::exception&) {
+    // No reader threads to be had: the run reads one file at a time, as on an optical drive.
+  }
 }
 
 EntryRead RunReads::Read(int index) {
   std::optional<FileAhead> ahead;
   if (ahead_) ahead = ahead_->Take(index);
+  // A failure seen ahead is looked at again now: a stick that came back, a share that answered
+  // late, a descriptor limit the readers met, pass as they would when read at this turn.
+  if (ahead && (!ahead->file.descriptor.IsOpen() || ahead->headError != 0)) ahead.reset();
   return EntryCRC32(resolver_, session_.project.Entry(index), meter_, session_.ReadStep,
                     std::move(ahead));
 }

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "VerificationFixtures.h"
 #include "commands/NewList.h"
 #include "commands/VerificationRun.h"
 #include "support/FakeShell.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
-#include "VerificationFixtures.h"
 
 namespace kelvane {
 namespace {
@@ -102,16 +102,15 @@ TEST_P(ReadAheadRunTest, ShowsWhatOneFileAtATimeShows) {
 
 void Nothing(const TempDir&) {}
 void Damage(const TempDir& dir) {
-  dir.Write("tree/d1/f4", "changed");                         // a mismatch
-  std::filesystem::remove(dir / "tree/d2/f8");                // a missing file
-  ::chmod((dir / "tree/d0/f9").c_str(), 0);                   // unreadable, but for root
-  std::filesystem::resize_file(dir / "tree/d1/f13", 70000);   // a large file cut short
+  dir.Write("tree/d1/f4", "changed");                        // a mismatch
+  std::filesystem::remove(dir / "tree/d2/f8");               // a missing file
+  ::chmod((dir / "tree/d0/f9").c_str(), 0);                  // unreadable, but for root
+  std::filesystem::resize_file(dir / "tree/d1/f13", 70000);  // a large file cut short
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ReadAheadRunTest,
-    testing::Values(AheadRow{"CheckIntact", true, Nothing},
-                    AheadRow{"CheckDamaged", true, Damage},
+    testing::Values(AheadRow{"CheckIntact", true, Nothing}, AheadRow{"CheckDamaged", true, Damage},
                     AheadRow{"CheckStoppedAtTheTwelfthEntry", true, Damage, 12 * 2 + 3},
                     AheadRow{"NewOfADamagedTree", false, Damage},
                     AheadRow{"NewStoppedAfterTheWalk", false, Nothing, 100}),
