@@ -315,12 +315,12 @@ void Tfrm::SetButtonsEnabled(bool enabled) {
   if (enabled) controls_.STOP->setDown(false);
   if (enabled) ShowModel(true);
   if (enabled && wasRunning) {
-    // New ends without a box of its own when it lists every file; after QUIT nobody is told.
-    const std::string body =
-        runName_ == QLatin1String("New") && !quitting_
-            ? "File(s) in the project\t: " + std::to_string(session_.project.Count())
-            : std::string();
-    desktop_.End(RunFraction(), body, quitting_ || InFront());
+    // New ends without a box when it stored every sum; after QUIT nobody is told.
+    const Project& p = session_.project;
+    const bool tell = runName_ == QLatin1String("New") && !quitting_ && p.ValueCount() == p.Count();
+    desktop_.End(RunFraction(),
+                 tell ? "File(s) in the project\t: " + std::to_string(p.Count()) : "",
+                 quitting_ || InFront());
   }
 }
 
