@@ -1,11 +1,13 @@
-// Feeds arbitrary bytes to the project file parser, loads what it accepts into a session, and
-// runs the list commands over it; any crash, leak, hang or broken invariant is a finding.
+// Feeds arbitrary bytes to the project file parser (whole, and in pieces as a stream), loads what
+// it accepts into a session, and runs the list commands over it; any crash, leak, hang or broken
+// invariant is a finding.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "commands/ListCommands.h"
 #include "commands/Session.h"
@@ -24,9 +26,27 @@ bool Same(const kelvane::ParsedProject& a, const kelvane::ParsedProject& b) {
 
 }  // namespace
 
+// The lines of bytes fed in three pieces, cut where the bytes themselves say, as a file read in
+// blocks comes: the same lines as split whole.
+void RequireSameLinesInPieces(std::string_view bytes) {
+  const std::size_t first =
+      bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]) % (bytes.size() + 1);
+  const std::size_t second = first + (bytes.size() - first) / 2;
+  std::vector<std::string> pieces;
+  kelvane::LineSplitter splitter;
+  const auto emit = [&pieces](std::string_view line) { pieces.emplace_back(line); };
+  splitter.Feed(bytes.substr(0, first), false, emit);
+  splitter.Feed(bytes.substr(first, second - first), false, emit);
+  splitter.Feed(bytes.substr(second), true, emit);
+  const std::vector<std::string_view> whole = kelvane::SplitLines(bytes);
+  Require(pieces.size() == whole.size());
+  for (std::size_t i = 0; i < whole.size(); ++i) Require(pieces[i] == whole[i]);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvane;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  RequireSameLinesInPieces(bytes);
   ParsedProject parsed;
   try {
     parsed = ParseProject(bytes);
