@@ -1,11 +1,9 @@
-// The main window: painting, the resize rule, the Shell the commands run against, and the
-// handlers of every control.
+// The main window: painting, the resize rule, the project shown, and the handlers of every
+// control (its Shell is in TfrmShell.cpp).
 #include "main/Tfrm.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QListView>
 #include <QPainter>
@@ -19,22 +17,18 @@
 #include <limits>
 #include <optional>
 
-#include "FileUti2/PickFolder.h"
 #include "FileUti2/QtStrings.h"
 #include "FileUti2/WidgetPlacement.h"
 #include "commands/ListCommands.h"
 #include "commands/NewList.h"
 #include "commands/ProjectCommands.h"
-#include "commands/StatusLines.h"
 #include "commands/TrayCommands.h"
 #include "commands/VerificationRun.h"
-#include "drive/DriveType.h"
 #include "main/CheckListModel.h"
 #include "main/CheckListView.h"
 #include "main/HelpViewer.h"
 #include "main/MessageBoxes.h"
 #include "main/PaintBackground.h"
-#include "main/ProjectFileDialogs.h"
 #include "main/TabLabel.h"
 
 // The pictures live in a static library: their resource must be registered by name, and that
@@ -236,92 +230,6 @@ void Tfrm::ShowModel(bool paintNow) {
   // One paint of everything that changed; no events are handled.
   if (paintNow && isVisible() && !changed.isEmpty()) repaint(changed);
   if (running_) desktop_.Progress(RunFraction());
-}
-
-bool Tfrm::InFront() const {
-  // The window or one of its boxes has the keyboard: the user is looking at Kelvane.
-  const QWidget* active = QApplication::activeWindow();
-  return active && (active == this || isAncestorOf(active));
-}
-
-double Tfrm::RunFraction() const {
-  return kelvane::RunFraction(session_.project, session_.texts, runName_ == QLatin1String("New"),
-                              !running_);
-}
-
-// --- Shell ---
-
-void Tfrm::PumpEvents() {
-  if (!pacer_.PumpDue()) return;
-  // Painted by the events handled below.
-  if (running_ && pacer_.FrameDue()) ShowModel(false);
-  QCoreApplication::processEvents();
-}
-
-void Tfrm::ShowMessage(const std::string& text) {
-  if (quitting_) return;
-  ShowModel(true);
-  // A run's box is its end as the user meets it: told on the desktop when Kelvane is not in front.
-  if (running_) desktop_.Told(text, InFront());
-  ShowPlainBox(this, text);
-}
-
-bool Tfrm::AskYesNo(const std::string& text, const std::string& caption) {
-  // After QUIT nobody is left to answer: the run takes No and ends.
-  if (quitting_) return false;
-  ShowModel(true);
-  return AskYesNoBox(this, text, caption);
-}
-
-bool Tfrm::PickFolder(std::string& folderName, const std::string& prompt, int helpContext) {
-  return kelvane::PickFolder(folderName, prompt, helpContext);
-}
-
-bool Tfrm::ExecuteOpenDialog(std::string& fileName) {
-  return ExecuteOpenDialog1(fileName, this);
-}
-
-bool Tfrm::ExecuteSaveDialog(std::string& fileName) {
-  return ExecuteSaveDialog1(fileName, this);
-}
-
-bool Tfrm::IsCdromDrive(const std::string& path) {
-  return IsOnOpticalDrive(path, session_.ProcRoot, session_.SysRoot);
-}
-
-void Tfrm::ClickEject() {
-  // After QUIT the program is ending: a run that stopped there must not open the tray as well.
-  if (!quitting_) controls_.Eject->click();
-}
-void Tfrm::ClickCheck() {
-  controls_.iCheck->click();
-}
-bool Tfrm::AutoEjectTicked() {
-  return controls_.AutoEject->isChecked();
-}
-void Tfrm::SetAutoEject(bool ticked) {
-  controls_.AutoEject->setChecked(ticked);
-}
-
-void Tfrm::SetButtonsEnabled(bool enabled) {
-  for (QToolButton* button : {controls_.iNew, controls_.iOpen, controls_.iSave, controls_.iCheck,
-                              controls_.Reset, controls_.Clear})
-    button->setEnabled(enabled);
-  // The runs disable the buttons for as long as they go: the screen follows the clock meanwhile,
-  // and shows the run's last values when it ends.
-  const bool wasRunning = running_;
-  running_ = !enabled;
-  if (!enabled && !wasRunning) desktop_.Begin(runName_);
-  if (enabled) controls_.STOP->setDown(false);
-  if (enabled) ShowModel(true);
-  if (enabled && wasRunning) {
-    // New ends without a box when it stored every sum; after QUIT nobody is told.
-    const Project& p = session_.project;
-    const bool tell = runName_ == QLatin1String("New") && !quitting_ && p.ValueCount() == p.Count();
-    desktop_.End(RunFraction(),
-                 tell ? "File(s) in the project\t: " + std::to_string(p.Count()) : "",
-                 quitting_ || InFront());
-  }
 }
 
 // --- handlers ---
