@@ -16,11 +16,11 @@ TEST(TfrmFont, TheWidestCountInStatus3EndsBeforeOrigin) {
   auto* origin = frm.findChild<TabLabel*>("TheLabel1");
   ASSERT_NE(status3, nullptr);
   ASSERT_NE(origin, nullptr);
-  // Five digits each side is the most a project holds (100 000 entries); whichever digit is
-  // widest in the face decides.
+  // Six digits each side (up to 999 999 entries, a large project); whichever digit is widest
+  // in the face decides.
   for (char digit = '0'; digit <= '9'; ++digit) {
-    const QString five(5, QChar(digit));
-    status3->setText(five + "/" + five);
+    const QString six(6, QChar(digit));
+    status3->setText(six + "/" + six);
     SCOPED_TRACE(status3->text().toStdString());
     EXPECT_LT(status3->geometry().right(), origin->x())
         << "Status3 ends at x " << status3->geometry().right() << " in "
