@@ -19,18 +19,6 @@ namespace kelvane {
 
 namespace {
 
-[[noreturn]] void FailWithErrno() {
-  throw ReadFailure{std::strerror(errno)};
-}
-
-// Regular files ignore O_NONBLOCK on local file systems; one that does not answers EAGAIN, and
-// the file is then read blocking like any other. (Not cleared up front: that costs two system
-// calls for every file, and New and CHECK open tens of thousands of them.)
-bool MakeBlocking(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  return flags >= 0 && (flags & O_NONBLOCK) && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
-}
-
 // Below this size the kernel's own read-ahead already covers the file.
 constexpr std::int64_t kSequentialHint = std::int64_t{1} << 20;
 
@@ -101,7 +89,6 @@ std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
 }
 
 std::uint32_t GetFileCRC32(FileAhead ahead, const std::string& fileName, ProgressSink& meter) {
-  if (!ahead.file.descriptor.IsOpen()) throw CRC32Error(fileName, ahead.reason);
   std::size_t served = 0;
   // The read steps as they were taken ahead, then read(2) for what was not.
   const CRC32ReadStep step = [&ahead, &served](int fd, std::uint8_t* buffer, std::size_t count) {
@@ -110,10 +97,6 @@ std::uint32_t GetFileCRC32(FileAhead ahead, const std::string& fileName, Progres
       std::memcpy(buffer, ahead.head.data() + served, n);
       served += n;
       return static_cast<ssize_t>(n);
-    }
-    if (ahead.headError != 0) {
-      errno = ahead.headError;
-      return ssize_t{-1};
     }
     if (ahead.atEnd) return ssize_t{0};
     return ::read(fd, buffer, count);

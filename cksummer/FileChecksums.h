@@ -60,15 +60,14 @@ std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
 
 // A file opened, and its first blocks read, before its turn came (ReadAhead).
 struct FileAhead {
-  std::string reason;              // why it could not be opened; empty when it was
-  RegularFile file{};              // not open when it could not be
+  RegularFile file{};
   std::vector<std::uint8_t> head;  // its first bytes, read in blocks of kCRC32BufferSize
-  int headError = 0;               // errno of the read after head, which failed; 0: none
   bool atEnd = false;              // head is the whole file: the read after it gave 0 bytes
 };
 
-// GetFileCRC32 of a file read ahead: the blocks of its head first, then the rest from its
-// descriptor; the meter moves and the failures surface exactly as when it is read now.
+// GetFileCRC32 of a file read ahead (open): the blocks of its head first, then the rest from its
+// descriptor, where a read that failed ahead is tried again; the meter moves and the failures
+// surface exactly as when it is read now.
 std::uint32_t GetFileCRC32(FileAhead ahead, const std::string& fileName, ProgressSink& meter);
 
 // GetFileCRC32 of the file at relative below root, which no link leads out of; fileName is the

@@ -49,49 +49,6 @@ bool ProjectCanHold(const std::string& name) {
   return name.find_first_of("\\\r\n") == std::string::npos;
 }
 
-struct FolderEntry {
-  std::string name;
-  unsigned char type;  // d_type: DT_DIR, DT_REG, DT_LNK, ... or DT_UNKNOWN
-  bool operator<(const FolderEntry& other) const { return name < other.name; }
-};
-
-// The entries of a folder other than "." and "..", in byte order, so that the same tree gives the
-// same project on every machine whatever order the file system keeps. The folder is read whole
-// and closed at once, so a deep tree does not hold one open descriptor per level. A folder that
-// cannot be read gives its errno in error and contributes nothing.
-std::vector<FolderEntry> ReadFolder(const std::string& folder, bool isRoot, int& error) {
-  std::vector<FolderEntry> names;
-  error = 0;
-  // The root may be reached through a symbolic link (the user picked it); below it, O_NOFOLLOW
-  // keeps out a folder that was swapped for a link since it was looked at.
-  const int follow = isRoot ? 0 : O_NOFOLLOW;
-  FileDescriptor fd(
-      ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | follow));
-  if (!fd.IsOpen()) {
-    error = errno;
-    return names;
-  }
-  DirHandle dir(::fdopendir(fd.Get()));
-  if (!dir) {
-    error = errno;
-    return names;
-  }
-  fd.Release();
-  for (;;) {
-    errno = 0;
-    const dirent* entry = ::readdir(dir.get());
-    // A read error ends the folder: what was read is kept, and the folder is told as unreadable.
-    if (!entry) {
-      error = errno;
-      break;
-    }
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back({name, entry->d_type});
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // The folder's listing already tells most types; only where the file system leaves it unknown,
 // or for a symbolic link, is the entry looked at.
 
@@ -152,6 +109,39 @@ void ScanFolder(const std::string& folder, const std::string& relative, Walk& wa
 }
 
 }  // namespace
+
+std::vector<FolderEntry> ReadFolder(const std::string& folder, bool followLink, int& error) {
+  std::vector<FolderEntry> names;
+  error = 0;
+  // Below the root, O_NOFOLLOW keeps out a folder that was swapped for a link since it was
+  // looked at.
+  const int follow = followLink ? 0 : O_NOFOLLOW;
+  FileDescriptor fd(
+      ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | follow));
+  if (!fd.IsOpen()) {
+    error = errno;
+    return names;
+  }
+  DirHandle dir(::fdopendir(fd.Get()));
+  if (!dir) {
+    error = errno;
+    return names;
+  }
+  fd.Release();
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir.get());
+    // A read error ends the folder: what was read is kept, and the folder is told as unreadable.
+    if (!entry) {
+      error = errno;
+      break;
+    }
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back({name, entry->d_type});
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 void ListFiles(const std::string& root, std::vector<std::string>& list,
                const ListFilesHooks& hooks) {

@@ -29,6 +29,20 @@ struct ListFilesHooks {
   std::string ProcRoot = "/proc";  // where the mounts are read; pseudo file systems are skipped
 };
 
+// One name of a folder as its listing tells it.
+struct FolderEntry {
+  std::string name;
+  unsigned char type;  // d_type: DT_DIR, DT_REG, DT_LNK, ... or DT_UNKNOWN
+  bool operator<(const FolderEntry& other) const { return name < other.name; }
+};
+
+// The entries of a folder other than "." and "..", in byte order, so that the same tree gives the
+// same project on every machine whatever order the file system keeps. The folder is read whole
+// and closed at once, so a deep walk does not hold one open descriptor per level. followLink: the
+// folder may be reached through a symbolic link (the root the user picked). A folder that cannot
+// be read whole gives its errno in error (what was read is kept).
+std::vector<FolderEntry> ReadFolder(const std::string& folder, bool followLink, int& error);
+
 // root: a folder without trailing separator, the root itself as "/". Appends to list, never
 // clears it: per folder, the files below its subfolders first, then its own files. Folders of
 // proc, sysfs and the like are never entered.

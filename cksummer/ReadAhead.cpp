@@ -2,7 +2,6 @@
 // waits for its item's slot.
 #include "cksummer/ReadAhead.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,10 +36,12 @@ void ReadAhead::Stop() {
     if (reader.joinable()) reader.join();
 }
 
-void ReadAhead::Release(Slot& slot) {
+FileAhead ReadAhead::Release(Slot& slot) {
   bytesHeld_ -= slot.file.head.size();
-  slot.file = FileAhead();  // closes its descriptor
+  FileAhead file = std::move(slot.file);
+  slot.file = FileAhead();
   slot.state = Slot::free;
+  return file;  // closed by whoever drops it
 }
 
 void ReadAhead::Reader() {
@@ -58,13 +59,11 @@ void ReadAhead::Reader() {
     slot.state = Slot::reading;
     lock.unlock();
     FileAhead file;
-    bool read = true;
     try {
       file = Read(plan_[item]);
     } catch (...) {
-      // Out of memory, say: the file is left to its turn, and this reader goes on.
+      // Out of memory, say: the file is left to its turn (not open), and this reader goes on.
       file = FileAhead();
-      read = false;
     }
     lock.lock();
     if (slot.state == Slot::dropped) {
@@ -78,7 +77,7 @@ void ReadAhead::Reader() {
     }
     bytesHeld_ += file.head.size();
     slot.file = std::move(file);
-    slot.state = read ? Slot::ready : Slot::unread;
+    slot.state = Slot::ready;
     done_.notify_all();
   }
 }
@@ -87,9 +86,8 @@ FileAhead ReadAhead::Read(const Item& item) const {
   FileAhead ahead;
   try {
     ahead.file = root_ ? OpenRegularFile(*root_, item.path) : OpenRegularFile(item.path);
-  } catch (const ReadFailure& failure) {
-    ahead.reason = failure.reason;
-    return ahead;
+  } catch (const ReadFailure&) {
+    return ahead;  // not open: the file is opened again at its turn, and fails or passes there
   }
   const int fd = ahead.file.descriptor.Get();
   const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
@@ -107,17 +105,10 @@ FileAhead ReadAhead::Read(const Item& item) const {
     ssize_t n;
     do {
       n = ::read(fd, ahead.head.data() + got, std::min(want - got, kCRC32BufferSize));
-    } while (n < 0 && errno == EINTR);
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      // A file system that honours O_NONBLOCK for regular files: read it blocking.
-      const int flags = ::fcntl(fd, F_GETFL);
-      if (flags >= 0 && (flags & O_NONBLOCK) && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
-        continue;
-    }
-    if (n < 0) {
-      ahead.headError = errno;
-      break;
-    }
+    } while (n < 0 &&
+             (errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) && MakeBlocking(fd))));
+    // A failed read is left to the file's turn, which reads on from here.
+    if (n < 0) break;
     if (n == 0) {
       ahead.atEnd = true;
       break;
@@ -134,7 +125,7 @@ std::optional<FileAhead> ReadAhead::Take(int index) {
   while (taken_ < plan_.size() && plan_[taken_].index < index) {
     Slot& slot = slots_[taken_ % kFiles];
     if (taken_ < next_) {
-      if (slot.state == Slot::ready || slot.state == Slot::unread)
+      if (slot.state == Slot::ready)
         Release(slot);
       else
         slot.state = Slot::dropped;
@@ -151,17 +142,13 @@ std::optional<FileAhead> ReadAhead::Take(int index) {
   const std::size_t item = taken_;
   work_.notify_all();
   Slot& slot = slots_[item % kFiles];
-  done_.wait(lock, [&] {
-    return (slot.state == Slot::ready || slot.state == Slot::unread) && slot.item == item;
-  });
-  const bool read = slot.state == Slot::ready;
-  FileAhead file = std::move(slot.file);
-  bytesHeld_ -= file.head.size();
-  slot.file = FileAhead();
-  slot.state = Slot::free;
+  done_.wait(lock, [&] { return slot.state == Slot::ready && slot.item == item; });
+  FileAhead file = Release(slot);
   ++taken_;
   work_.notify_all();
-  if (!read) return std::nullopt;
+  // A file that could not be opened ahead is opened at its turn: a stick that came back, a share
+  // that answered late or a descriptor limit the readers met pass as they would then.
+  if (!file.file.descriptor.IsOpen()) return std::nullopt;
   return file;
 }
 

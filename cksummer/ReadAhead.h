@@ -41,21 +41,21 @@ class ReadAhead {
   ReadAhead& operator=(const ReadAhead&) = delete;
 
   // The file read ahead for entry index, once its readers have it; the files of the plan
-  // before it are dropped. nullopt when index is not (or no longer) in the plan.
+  // before it are dropped. nullopt when index is not (or no longer) in the plan, or when the
+  // file could not be opened ahead.
   std::optional<FileAhead> Take(int index);
 
  private:
   struct Slot {
     std::size_t item = 0;
-    // unread: its reader failed for want of memory; the file is read at its turn.
-    enum State { free, reading, ready, unread, dropped } state = free;
+    enum State { free, reading, ready, dropped } state = free;
     FileAhead file;
   };
   void Reader();
   void Stop();
   FileAhead Read(const Item& item) const;
-  // Drops what slot holds (the lock is held).
-  void Release(Slot& slot);
+  // Frees the slot and gives what it held (the lock is held).
+  FileAhead Release(Slot& slot);
 
   std::vector<Item> plan_;
   const ConfinedFolder* root_;

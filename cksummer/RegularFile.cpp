@@ -15,10 +15,6 @@ namespace kelvane {
 
 namespace {
 
-[[noreturn]] void FailWithErrno() {
-  throw ReadFailure{std::strerror(errno)};
-}
-
 constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
 
 // What was opened is what counts: only a regular file of a real file system is read. A file of
@@ -42,6 +38,15 @@ RegularFile CheckOpened(FileDescriptor file) {
 }
 
 }  // namespace
+
+void FailWithErrno() {
+  throw ReadFailure{std::strerror(errno)};
+}
+
+bool MakeBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && (flags & O_NONBLOCK) && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
 
 RegularFile OpenRegularFile(const std::string& name) {
   // Look before opening: opening a device node can have effects of its own (a tape rewinds).

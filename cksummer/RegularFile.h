@@ -24,4 +24,12 @@ struct ReadFailure {
 RegularFile OpenRegularFile(const std::string& name);
 RegularFile OpenRegularFile(const ConfinedFolder& root, const std::string& relative);
 
+// ReadFailure with the system's text for errno.
+[[noreturn]] void FailWithErrno();
+
+// Regular files ignore O_NONBLOCK on local file systems; one that does not answers EAGAIN, and
+// the file is then read blocking like any other: true once it is. (Not cleared up front: that
+// costs two system calls for every file, and New and CHECK open tens of thousands of them.)
+bool MakeBlocking(int fd);
+
 }  // namespace kelvane

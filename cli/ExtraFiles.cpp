@@ -1,20 +1,14 @@
 // ExtraFiles: a walk of every name below the copy, less the files the entries resolve to.
 #include "cli/ExtraFiles.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <memory>
 #include <set>
 #include <unordered_set>
 
-#include "FileUti2/FileDescriptor.h"
 #include "FileUti2/MountInfo.h"
 #include "FileUti2/PathHelpers.h"
+#include "cksummer/ListFiles.h"
 #include "commands/EntryResolver.h"
 
 namespace kelvane::cli {
@@ -38,26 +32,27 @@ struct ExtraWalk {
   std::vector<ExtraFile> extra;
   bool abandoned = false;
 
-  void Folder(const std::string& folder) {
+  void Folder(const std::string& folder, bool isRoot) {
     // Views of the kernel hold nothing that was copied.
     if (pseudoMounts.count(folder)) return;
-    std::vector<std::string> names;
-    if (!Read(folder, names)) {
+    int error = 0;
+    const std::vector<FolderEntry> entries = ReadFolder(folder, isRoot, error);
+    if (error != 0) {
       extra.push_back({folder + "/", "unreadable folder"});
       return;
     }
-    for (const std::string& name : names) {
+    for (const FolderEntry& entry : entries) {
       if (pump) pump();
       if (abandon && abandon()) abandoned = true;
       if (abandoned) return;
-      Entry(JoinFolderPath(folder, name));
+      Entry(JoinFolderPath(folder, entry.name));
     }
   }
 
   void Entry(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return;  // gone since the folder was read
-    if (S_ISDIR(st.st_mode)) return Folder(path);
+    if (S_ISDIR(st.st_mode)) return Folder(path, false);
     if (S_ISLNK(st.st_mode)) {
       if (::stat(path.c_str(), &st) != 0) return Add(path, "broken link");
       if (S_ISDIR(st.st_mode)) return Add(path, "link to a folder");
@@ -67,25 +62,6 @@ struct ExtraWalk {
   }
 
   void Add(const std::string& path, const char* kind) { extra.push_back({path, kind}); }
-
-  // The names of a folder in byte order; false when it cannot be read whole.
-  static bool Read(const std::string& folder, std::vector<std::string>& names) {
-    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd.IsOpen()) return false;
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd.Get()), ::closedir);
-    if (!dir) return false;
-    fd.Release();
-    for (;;) {
-      errno = 0;
-      const dirent* entry = ::readdir(dir.get());
-      if (!entry) break;
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    if (errno != 0) return false;
-    std::sort(names.begin(), names.end());
-    return true;
-  }
 };
 
 }  // namespace
@@ -112,7 +88,7 @@ std::vector<ExtraFile> ExtraFiles(const Project& project, const std::string& cop
   ExtraWalk walk{matched, pump, abandon, {}, {}};
   for (const Mount& mount : ReadMounts())
     if (IsPseudoFileSystem(mount.fstype)) walk.pseudoMounts.insert(mount.point);
-  walk.Folder(copy);
+  walk.Folder(copy, true);
   return std::move(walk.extra);
 }
 

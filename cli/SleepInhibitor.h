@@ -13,11 +13,9 @@ class SleepInhibitor {
   // Takes the lock ("sleep:idle", who "Kelvane", why, mode "block"). Without a system bus or
   // logind (a container, another init) it holds nothing and says nothing: the run goes on.
   explicit SleepInhibitor(const std::string& why);
-  // The lock is the descriptor: closing it releases the lock.
-  bool Held() const { return lock_.IsOpen(); }
 
  private:
-  FileDescriptor lock_;
+  FileDescriptor lock_;  // the lock: closing it releases it
 };
 
 }  // namespace kelvane::cli

@@ -32,9 +32,6 @@ RunReads::RunReads(Session& session, Shell& shell, EntryResolver& resolver,
 EntryRead RunReads::Read(int index) {
   std::optional<FileAhead> ahead;
   if (ahead_) ahead = ahead_->Take(index);
-  // A failure seen ahead is looked at again now: a stick that came back, a share that answered
-  // late, a descriptor limit the readers met, pass as they would when read at this turn.
-  if (ahead && (!ahead->file.descriptor.IsOpen() || ahead->headError != 0)) ahead.reset();
   return EntryCRC32(resolver_, session_.project.Entry(index), meter_, session_.ReadStep,
                     std::move(ahead));
 }

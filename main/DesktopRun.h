@@ -31,7 +31,6 @@ class DesktopRun : public QObject {
   // A run starts reading: the logind lock is taken ("sleep:idle", block) and the progress shown
   // at 0. name: "New" or "CHECK".
   void Begin(const QString& name);
-  bool Running() const { return running_; }
   // How far the run is; sent at most four times a second.
   void Progress(double fraction);
   // The run's end as the user meets it (its summary): told in a notification when the window is

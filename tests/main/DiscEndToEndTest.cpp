@@ -171,6 +171,25 @@ TEST(DiscEndToEnd, AnOpticalDiscIsReadOneFileAtATime) {
   EXPECT_EQ(opens, 6);
 }
 
+// Elsewhere the next files are read while one is handled: several are open at once, and the run
+// ends as one read one at a time would.
+TEST(DiscEndToEnd, ADiscNotInAnOpticalDriveHasReadsInFlight) {
+  SKIP_WITHOUT(FakeDisc);
+  Distribution dist(12);
+  FakeDisc disc(dist.dir / "source", {.slowMs = 2, .log = true});
+  User watcher(QMessageBox::Ok);
+  dist.Check(disc.MountPoint());
+  ASSERT_EQ(watcher.boxes.size(), 1u);
+  EXPECT_EQ(watcher.boxes[0].text, Summary(0, 12, 12));
+  int open = 0;
+  int most = 0;
+  for (const FakeDisc::Event& event : disc.Events()) {
+    if (event.what == "open") most = std::max(most, ++open);
+    if (event.what == "close") --open;
+  }
+  EXPECT_GT(most, 1) << "one file at a time";
+}
+
 // Elsewhere the next files are read while one is handled; a disc pulled out meanwhile still
 // fails every entry from there on, in order, and nothing hangs.
 TEST(DiscEndToEnd, ADiscPulledOutWhileReadsAreInFlightFailsEveryRemainingEntry) {
