@@ -1,4 +1,4 @@
-// UdisksTray: the drive's block objects from udisks2's object manager, Unmount, then Eject.
+// UdisksTray: the block objects from udisks2's object manager, then the plan's Unmount and Eject.
 #include "main/UdisksTray.h"
 
 #include <QDBusArgument>
@@ -7,7 +7,6 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QFileInfo>
 #include <QMap>
 #include <QScopeGuard>
 #include <QVariantMap>
@@ -66,20 +65,25 @@ ManagedObjects GetManagedObjects(const QDBusConnection& bus) {
   return objects;
 }
 
-// The drive object of the block device named path (by its device node, a link to it, or the
-// node a link resolves to); empty when udisks2 does not know it.
-QString DriveOf(const ManagedObjects& objects, const std::string& path) {
-  const QByteArray wanted = QByteArray::fromStdString(path);
-  const QByteArray resolved = QFileInfo(PathToQString(path)).canonicalFilePath().toUtf8();
-  for (const Interfaces& interfaces : objects) {
-    const auto block = interfaces.find(kBlock);
-    if (block == interfaces.end()) continue;
-    const QByteArray device = Bytes(block->value(QStringLiteral("Device")));
-    const bool named = device == wanted || (!resolved.isEmpty() && device == resolved) ||
-                       ByteStrings(block->value(QStringLiteral("Symlinks"))).contains(wanted);
-    if (named) return block->value(QStringLiteral("Drive")).value<QDBusObjectPath>().path();
+// The block objects as the eject plans with them.
+std::vector<UdisksBlock> Blocks(const ManagedObjects& objects) {
+  std::vector<UdisksBlock> blocks;
+  for (auto object = objects.begin(); object != objects.end(); ++object) {
+    const auto block = object->find(kBlock);
+    if (block == object->end()) continue;
+    UdisksBlock& b = blocks.emplace_back();
+    b.object = object.key().path().toStdString();
+    b.device = Bytes(block->value(QStringLiteral("Device"))).toStdString();
+    for (const QByteArray& link : ByteStrings(block->value(QStringLiteral("Symlinks"))))
+      b.symlinks.push_back(link.toStdString());
+    b.drive = block->value(QStringLiteral("Drive")).value<QDBusObjectPath>().path().toStdString();
+    const auto filesystem = object->find(kFilesystem);
+    b.filesystem = filesystem != object->end();
+    if (b.filesystem)
+      for (const QByteArray& point : ByteStrings(filesystem->value(QStringLiteral("MountPoints"))))
+        b.mountPoints.push_back(point.toStdString());
   }
-  return {};
+  return blocks;
 }
 
 }  // namespace
@@ -100,24 +104,14 @@ void UdisksTray::Move(const std::vector<std::string>& candidates, TTrayMove move
                        (bus.interface()->isServiceRegistered(kService).value() ||
                         bus.interface()->activatableServiceNames().value().contains(kService));
   if (!present) return ioctls_.Move(candidates, move);
-  const ManagedObjects objects = GetManagedObjects(bus);
-  for (const std::string& candidate : candidates) {
-    const QString drive = DriveOf(objects, candidate);
-    if (drive.isEmpty() || drive == QStringLiteral("/")) continue;
-    // Every mounted file system of the drive first: a disc may hold more than one session.
-    for (auto object = objects.begin(); object != objects.end(); ++object) {
-      const auto block = object->find(kBlock);
-      const auto filesystem = object->find(kFilesystem);
-      if (block == object->end() || filesystem == object->end()) continue;
-      if (block->value(QStringLiteral("Drive")).value<QDBusObjectPath>().path() != drive) continue;
-      if (ByteStrings(filesystem->value(QStringLiteral("MountPoints"))).isEmpty()) continue;
-      Call(bus, object.key().path(), kFilesystem, QStringLiteral("Unmount"),
-           {QVariant::fromValue(QVariantMap())});
-    }
-    Call(bus, drive, kDrive, QStringLiteral("Eject"), {QVariant::fromValue(QVariantMap())});
-    return;
-  }
-  ioctls_.Move(candidates, move);
+  const std::optional<UdisksEject> eject =
+      PlanUdisksEject(Blocks(GetManagedObjects(bus)), candidates);
+  if (!eject) return ioctls_.Move(candidates, move);
+  for (const std::string& filesystem : eject->unmount)
+    Call(bus, QString::fromStdString(filesystem), kFilesystem, QStringLiteral("Unmount"),
+         {QVariant::fromValue(QVariantMap())});
+  Call(bus, QString::fromStdString(eject->drive), kDrive, QStringLiteral("Eject"),
+       {QVariant::fromValue(QVariantMap())});
 }
 
 }  // namespace kelvane

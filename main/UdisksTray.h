@@ -6,12 +6,9 @@
 #include <vector>
 
 #include "drive/Tray.h"
+#include "drive/UdisksDrives.h"
 
 namespace kelvane {
-
-// The code shown for an error that udisks2 or the bus answered: "Error no: 0000DB05", then the
-// error's D-Bus name and message.
-inline constexpr int kUdisksErrorCode = 0xDB05;
 
 // Eject: the drive's mounted file systems are unmounted through udisks2 (the kernel refuses to
 // eject a mounted disc), then the drive is ejected. Where udisks2 is not on the bus, or does not
