@@ -18,10 +18,11 @@ void PutLines(std::FILE* stream, const std::string& prefix, const std::string& t
 }  // namespace
 
 void Console::Result(const std::string& line) {
-  progress_.Clear();
-  PutLines(stdout, "", line);
-  // The progress line on stderr is redrawn next: what stdout holds must already be out.
-  if (progress_.Enabled()) std::fflush(stdout);
+  progress_.WriteBetween([&] {
+    PutLines(stdout, "", line);
+    // The progress line on stderr is redrawn next: what stdout holds must already be out.
+    if (progress_.Enabled()) std::fflush(stdout);
+  });
 }
 
 void Console::Out(const std::string& text) {
@@ -30,15 +31,17 @@ void Console::Out(const std::string& text) {
 
 void Console::Notice(const std::string& text) {
   if (quiet_) return;
-  progress_.Clear();
-  std::fflush(stdout);
-  PutLines(stderr, "", text);
+  progress_.WriteBetween([&] {
+    std::fflush(stdout);
+    PutLines(stderr, "", text);
+  });
 }
 
 void Console::Error(const std::string& text) {
-  progress_.Clear();
-  std::fflush(stdout);
-  PutLines(stderr, "kelvane-cli: ", text);
+  progress_.WriteBetween([&] {
+    std::fflush(stdout);
+    PutLines(stderr, "kelvane-cli: ", text);
+  });
 }
 
 }  // namespace kelvane::cli

@@ -1,4 +1,4 @@
-// JsonString, FormatReport and WriteTextFile.
+// JsonString, FormatReport, FormatCopiesReport and WriteTextFile.
 #include "cli/JsonReport.h"
 
 #include <cstdio>
@@ -82,6 +82,28 @@ std::string FormatReport(const Report& report) {
                                })
                        : "null") +
          "\n}\n";
+}
+
+std::string FormatCopiesReport(const std::string& project, bool interrupted, int status,
+                               const std::vector<Report>& copies) {
+  std::string json = "{\n  \"project\": " + JsonString(project) +
+                     ",\n  \"interrupted\": " + (interrupted ? "true" : "false") +
+                     ",\n  \"status\": " + std::to_string(status) + ",\n  \"copies\": [";
+  for (std::size_t i = 0; i < copies.size(); ++i) {
+    // Each copy's report one level in: every line but its last moved four spaces right (no
+    // string holds a line break, JsonString escapes them).
+    std::string record = FormatReport(copies[i]);
+    record.pop_back();
+    std::string indented = "\n    ";
+    for (const char c : record) {
+      if (c == '\n')
+        indented.append("\n    ");
+      else
+        indented.push_back(c);
+    }
+    json += indented + (i + 1 < copies.size() ? "," : "");
+  }
+  return json + "\n  ]\n}\n";
 }
 
 void WriteTextFile(const std::string& path, std::string_view text) {

@@ -1,4 +1,5 @@
-// The JSON report of a check, written by hand: one record per entry, then the extra files.
+// The JSON report of a check, written by hand: one record per entry, then the extra files; for
+// several copies, one such report per copy.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,11 @@ struct Report {
 std::string JsonString(std::string_view bytes);
 
 std::string FormatReport(const Report& report);
+
+// The report of several copies checked against one project: the project, whether Ctrl+C cut the
+// run short, the status of the whole run, then each copy's report as FormatReport writes it.
+std::string FormatCopiesReport(const std::string& project, bool interrupted, int status,
+                               const std::vector<Report>& copies);
 
 // Writes text to path as the project file is written (ReplaceFileBytes): the old report stays
 // whole until the new one is; the system's error otherwise.

@@ -13,13 +13,14 @@ struct CommandForm {
   const char* name;
   Command command;
   std::size_t operands;
+  bool more;          // more operands may follow (the copies of check)
   bool checkOptions;  // --extra, --report, --eject and --stop-at-first apply
 };
 
 constexpr CommandForm kCommands[] = {
-    {"new", Command::newProject, 2, false},
-    {"check", Command::check, 2, true},
-    {"list", Command::list, 1, false},
+    {"new", Command::newProject, 2, false, false},
+    {"check", Command::check, 2, true, true},
+    {"list", Command::list, 1, false, false},
 };
 
 const CommandForm* FindCommand(const std::string& name) {
@@ -102,8 +103,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
   if (!form) throw UsageError("unknown command '" + words.front() + "'");
   options.command = form->command;
   options.operands.assign(words.begin() + 1, words.end());
-  if (options.operands.size() != form->operands)
+  if (options.operands.size() < form->operands ||
+      (!form->more && options.operands.size() > form->operands))
     throw UsageError("'" + std::string(form->name) + "' takes " + std::to_string(form->operands) +
+                     (form->more ? " or more" : "") +
                      (form->operands == 1 ? " operand" : " operands"));
   for (const std::string& operand : options.operands)
     if (operand.empty()) throw UsageError("an operand is empty");
@@ -116,19 +119,21 @@ Options ParseOptions(const std::vector<std::string>& args) {
 
 std::string HelpText() {
   return "Usage: kelvane-cli [OPTION]... new SOURCE PROJECT\n"
-         "       kelvane-cli [OPTION]... check PROJECT COPY\n"
+         "       kelvane-cli [OPTION]... check PROJECT COPY...\n"
          "       kelvane-cli [OPTION]... list PROJECT\n"
          "\n"
          "  new    list every file below SOURCE with its CRC-32 and write the project file\n"
          "         PROJECT, exactly as New and Save of the window do\n"
-         "  check  read PROJECT as Open does and verify the copy in COPY as CHECK does\n"
+         "  check  read PROJECT as Open does and verify the copy in COPY as CHECK does;\n"
+         "         several copies are verified side by side, those on one device in turn\n"
          "  list   print the entries of PROJECT: flag, CRC-32, CheckSum19, entry\n"
          "\n"
          "Options:\n"
          "  --extra          (check) also list everything below COPY that no entry matches\n"
          "  --report FILE    (check) write a JSON report of every entry to FILE\n"
-         "  --eject          (check) open the tray of the optical drive after the run\n"
-         "  --stop-at-first  (check) stop at the first mismatch or unreadable file\n"
+         "  --eject          (check) open the tray of each copy's optical drive when that\n"
+         "                   copy is done\n"
+         "  --stop-at-first  (check) stop a copy at its first mismatch or unreadable file\n"
          "  --progress       show progress on stderr even when it is not a terminal\n"
          "  --no-inhibit     let the machine sleep during the run (no logind lock)\n"
          "  --sequential     read one file at a time, never the next ones ahead\n"
@@ -138,7 +143,7 @@ std::string HelpText() {
          "\n"
          "Exit status: 0 every selected entry valid; else the sum of 1 (a mismatch),\n"
          "2 (a missing or unreadable file; for new, files left out), 4 (extra files,\n"
-         "with --extra); 64 usage error;\n"
+         "with --extra), over every copy; 64 usage error;\n"
          "65 project unreadable, invalid or without a selected entry; 70 internal error;\n"
          "74 project or report cannot be written; 130 interrupted (Ctrl+C).\n";
 }

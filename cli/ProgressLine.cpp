@@ -1,4 +1,4 @@
-// FormatBytes, FormatDuration, ProgressText and the redrawn line.
+// FormatBytes, FormatDuration, ProgressText and the redrawn lines.
 #include "cli/ProgressLine.h"
 
 #include <cstdio>
@@ -45,27 +45,61 @@ std::string ProgressText(const ProgressState& state, std::chrono::duration<doubl
   return text;
 }
 
-void ProgressLine::Show(const ProgressState& state) {
+void ProgressLine::SetLabels(const std::vector<std::string>& labels) {
+  const std::lock_guard lock(mutex_);
+  ClearLocked();
+  slots_.assign(labels.size(), Slot());
+  for (std::size_t i = 0; i < labels.size(); ++i) slots_[i].label = labels[i];
+}
+
+void ProgressLine::Show(const ProgressState& state, std::size_t slot) {
   if (!enabled_) return;
+  const std::lock_guard lock(mutex_);
+  if (slot >= slots_.size()) return;
   const Clock::time_point now = Clock::now();
-  if (!started_) {
-    started_ = true;
-    start_ = now;
-  } else if (now - last_ < std::chrono::milliseconds(100)) {
-    return;
+  Slot& shown = slots_[slot];
+  if (!shown.started) {
+    shown.started = true;
+    shown.start = now;
   }
+  shown.state = state;
+  if (everDrawn_ && now - last_ < std::chrono::milliseconds(100)) return;
+  everDrawn_ = true;
   last_ = now;
-  // Carriage return, the text, then erase what a longer earlier line left.
-  std::fprintf(stderr, "\r%s\033[K", ProgressText(state, now - start_).c_str());
+  // Back to the first line, then each line: its text and an erase of what a longer one left.
+  std::string lines = "\r";
+  if (drawn_ && slots_.size() > 1) lines += "\033[" + std::to_string(slots_.size() - 1) + "A";
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    const Slot& line = slots_[i];
+    if (i > 0) lines += "\n";
+    if (!line.label.empty()) lines += line.label + "  ";
+    lines += line.started ? ProgressText(line.state, now - line.start) : "waiting";
+    lines += "\033[K";
+  }
+  std::fputs(lines.c_str(), stderr);
   std::fflush(stderr);
   drawn_ = true;
 }
 
-void ProgressLine::Clear() {
+void ProgressLine::ClearLocked() {
   if (!drawn_) return;
-  std::fputs("\r\033[K", stderr);
+  std::string erase = "\r";
+  if (slots_.size() > 1) erase += "\033[" + std::to_string(slots_.size() - 1) + "A";
+  erase += slots_.size() > 1 ? "\033[J" : "\033[K";
+  std::fputs(erase.c_str(), stderr);
   std::fflush(stderr);
   drawn_ = false;
+}
+
+void ProgressLine::Clear() {
+  const std::lock_guard lock(mutex_);
+  ClearLocked();
+}
+
+void ProgressLine::WriteBetween(const std::function<void()>& write) {
+  const std::lock_guard lock(mutex_);
+  ClearLocked();
+  write();
 }
 
 }  // namespace kelvane::cli

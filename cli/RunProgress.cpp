@@ -45,7 +45,7 @@ void RunProgress::Draw() {
   state.count = count;
   state.done = start + size * std::min(position_, 100) / 100;
   state.total = before_.back();
-  line_.Show(state);
+  line_.Show(state, slot_);
 }
 
 void RunProgress::SetPosition(int position) {

@@ -2,6 +2,7 @@
 // sizes of the files as the project lists them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,13 +17,14 @@ namespace kelvane::cli {
 class RunProgress : public ProgressSink {
  public:
   // currentEntry tells the index (from 0) of the entry being read; base is the folder the
-  // entries are found in.
+  // entries are found in; slot the run's line.
   RunProgress(const Project& project, std::string base, std::function<int()> currentEntry,
-              ProgressLine& line)
+              ProgressLine& line, std::size_t slot = 0)
       : project_(project),
         base_(std::move(base)),
         currentEntry_(std::move(currentEntry)),
-        line_(line) {}
+        line_(line),
+        slot_(slot) {}
 
   // The meter: how far (0 to 100) the current file has been read.
   void SetPosition(int position) override;
@@ -38,6 +40,7 @@ class RunProgress : public ProgressSink {
   std::string base_;
   std::function<int()> currentEntry_;
   ProgressLine& line_;
+  std::size_t slot_;
   std::vector<std::int64_t> before_;  // bytes of the entries before each one, and the total last
   int position_ = 0;
   int entry_ = -1;

@@ -17,9 +17,9 @@ void TerminalShell::PumpEvents() {
 }
 
 void TerminalShell::ShowMessage(const std::string& text) {
-  // A box of the tray (its failure) is an error whatever the command.
+  // A box of the tray (its failure) is an error whatever the command; it tells whose tray.
   if (ejecting_ || !onMessage)
-    console_.Error(text);
+    console_.Error(answers_.label.empty() ? text : answers_.label + ": " + text);
   else
     onMessage(text);
 }
@@ -46,7 +46,7 @@ bool TerminalShell::ExecuteSaveDialog(std::string& fileName) {
 }
 
 bool TerminalShell::IsCdromDrive(const std::string& path) {
-  return IsOnOpticalDrive(path);
+  return IsOnOpticalDrive(path, session_.ProcRoot, session_.SysRoot);
 }
 
 void TerminalShell::ClickEject() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/BusTray.h"
 #include "cli/Console.h"
 #include "cli/RunProgress.h"
 #include "commands/Session.h"
@@ -18,6 +19,7 @@ struct ShellAnswers {
   std::string projectPath;   // what the Open and Save dialogs answer
   bool stopAtFirst = false;  // answer No to "go on?"
   bool eject = false;        // AutoEject ticked
+  std::string label;         // leads the lines of a copy among several; empty for one
 };
 
 class TerminalShell : public Shell {
@@ -48,6 +50,7 @@ class TerminalShell : public Shell {
   void SetAutoEject(bool ticked) override;
   void SetButtonsEnabled(bool /*enabled*/) override {}
   ProgressSink& Meter() override;
+  TrayDriver& Tray() override { return tray_; }
   void EntryVerified(const EntryVerdict& verdict) override;
 
  private:
@@ -61,6 +64,7 @@ class TerminalShell : public Shell {
   ShellAnswers answers_;
   RunProgress* progress_;
   NoMeter noMeter_;
+  BusTray tray_;
   bool ejecting_ = false;
   bool autoEjectCleared_ = false;
 };

@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         UsageRow{"NoCommand", {}, 64, "kelvane-cli: no command given\n"},
         UsageRow{"UnknownOption", {"check", "--fast", "p", "@"}, 64, "unknown option '--fast'"},
-        UsageRow{"MissingOperand", {"check", "p"}, 64, "'check' takes 2 operands"},
+        UsageRow{"MissingOperand", {"check", "p"}, 64, "'check' takes 2 or more operands"},
         UsageRow{"CheckOptionForNew", {"new", "--extra", "@", "p"}, 64, "apply to 'check' only"},
         UsageRow{"ReportWithoutFile", {"check", "p", "@", "--report"}, 64, "needs a file name"},
         UsageRow{"CopyNotThere", {"check", "p", "@/nowhere"}, 64, "No such file or directory"},
