@@ -7,7 +7,7 @@
 namespace kelvane::cli {
 
 // Catches SIGINT while it lives and puts the previous handling back when it goes. A second
-// Ctrl+C kills at once: a file being read is not polled until its end.
+// Ctrl+C kills at once: a read that hangs on a device never reaches the next poll.
 class InterruptGuard {
  public:
   InterruptGuard();

@@ -172,6 +172,7 @@ TEST_P(CliUsageTest, Status) {
   const UsageRow& row = GetParam();
   TempDir dir;
   dir.Write("src/a.txt", "abc");
+  dir.MakeDir("src/sub");
   std::vector<std::string> args;
   for (const std::string& arg : row.args) args.push_back(Expand(arg, dir / "src"));
 
@@ -190,6 +191,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageRow{"CheckOptionForNew", {"new", "--extra", "@", "p"}, 64, "apply to 'check' only"},
         UsageRow{"ReportWithoutFile", {"check", "p", "@", "--report"}, 64, "needs a file name"},
         UsageRow{"CopyNotThere", {"check", "p", "@/nowhere"}, 64, "No such file or directory"},
+        UsageRow{"CopyNotAFolder", {"check", "p", "@", "@/a.txt"}, 64, "Not a directory"},
+        UsageRow{"CopyTwice", {"check", "p", "@", "@/sub/.."}, 64, "/src is given twice"},
+        UsageRow{
+            "CopyInsideAnother", {"check", "p", "@/sub", "@"}, 64, "/src/sub lies inside the copy"},
         UsageRow{"SourceNotAFolder", {"new", "@/a.txt", "p"}, 64, "Not a directory"},
         UsageRow{"ProjectInAMissingFolder",
                  {"new", "@", "/nonexistent-kelvane-folder/p.cfg"},

@@ -175,12 +175,14 @@ class FakeDisc {
     return events;
   }
 
-  // A mountinfo (below procRoot/self) that says the disc is mounted from the optical drive
-  // /dev/sr1, as a real disc would be: the runs then read it one file at a time.
-  void PutInOpticalDrive(const std::filesystem::path& procRoot) const {
+  // A line of a mountinfo (below procRoot/self) that says the disc is mounted from the optical
+  // drive device, as a real disc would be: the runs then read it one file at a time. Discs put
+  // in drives below one procRoot share its mountinfo.
+  void PutInOpticalDrive(const std::filesystem::path& procRoot,
+                         const std::string& device = "/dev/sr1") const {
     std::filesystem::create_directories(procRoot / "self");
-    std::ofstream(procRoot / "self" / "mountinfo")
-        << "40 1 11:1 / " << mountPoint_ << " ro - iso9660 /dev/sr1 ro\n";
+    std::ofstream(procRoot / "self" / "mountinfo", std::ios::app)
+        << "40 1 11:1 / " << mountPoint_ << " ro - iso9660 " << device << " ro\n";
   }
 
   // What fake_disc.py printed, for a failing test's message.

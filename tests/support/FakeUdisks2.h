@@ -47,6 +47,7 @@ class FakeUdisks2 {
     std::string method;  // Unmount or Eject
     std::string objectPath;
     std::vector<std::string> optionKeys{};  // sorted
+    double when = 0;                        // monotonic seconds, as a FakeDisc's log has them
     std::string ToString() const { return method + " " + objectPath; }
   };
 
@@ -120,7 +121,8 @@ class FakeUdisks2 {
       std::string keys;
       std::getline(fields, call.method, '\t');
       std::getline(fields, call.objectPath, '\t');
-      std::getline(fields, keys);
+      std::getline(fields, keys, '\t');
+      fields >> call.when;
       std::istringstream keyList(keys);
       for (std::string key; std::getline(keyList, key, ',');) call.optionKeys.push_back(key);
       out.push_back(std::move(call));

@@ -3,8 +3,8 @@
 
 --drives is a JSON list of {"name", "device", "filesystem", "mountPoints", "symlinks",
 "unmountError", "ejectError"}; an error is {"name", "message", "count"} (count 0: every call).
-Each Unmount and Eject is appended to --calls as "Method<TAB>object path<TAB>option keys" before
-it is answered, so failed calls are recorded too. --ready is written once the name is owned.
+Each Unmount and Eject is appended to --calls as "Method<TAB>object path<TAB>option keys<TAB>
+monotonic seconds" before it is answered, so failed calls are recorded too. --ready is written once the name is owned.
 """
 
 import argparse
@@ -13,6 +13,7 @@ import os
 import shutil
 import signal
 import sys
+import time
 
 import dbus
 import dbus.bus
@@ -45,7 +46,8 @@ class Recorder:
         failures = {'left': (error or {}).get('count', 0) or -1}
 
         def handler(obj, options):
-            self.file.write(f'{name}\t{path}\t{",".join(sorted(str(k) for k in options))}\n')
+            keys = ",".join(sorted(str(k) for k in options))
+            self.file.write(f'{name}\t{path}\t{keys}\t{time.monotonic():.6f}\n')
             self.file.flush()
             if error and failures['left'] != 0:
                 failures['left'] -= 1
