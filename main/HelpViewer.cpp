@@ -1,24 +1,82 @@
-// The choice of a text viewer for Kelvane.HLP.
+// HelpWindow, ReadHelpFile and where the guide is found.
 #include "main/HelpViewer.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "FileUti2/QtStrings.h"
+#include "FileUti2/ReplaceFile.h"
+#include "FileUti2/WidgetPlacement.h"
 
 namespace kelvane {
 
-HelpCommand ChooseHelpCommand(const QString& helpFile,
-                              const std::function<bool(const QString&)>& installed) {
-  static const char* const kEditors[] = {"gnome-text-editor", "gedit",      "kate",
-                                         "mousepad",          "xed",        "pluma",
-                                         "leafpad",           "featherpad", "kwrite"};
-  for (const char* editor : kEditors)
-    if (installed(editor)) return {editor, {helpFile}};
-  // Without a desktop editor a terminal pager still shows the guide.
-  if (installed("xterm") && installed("less"))
-    return {"xterm", {"-title", "Kelvane Help", "-e", "less", helpFile}};
-  return {};
+HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner) {
+  setObjectName("HelpWindow");
+  setWindowTitle(QStringLiteral("Kelvane Help"));
+  setModal(false);
+  auto* page = new QVBoxLayout(this);
+  text_ = new QPlainTextEdit(this);
+  text_->setObjectName("Guide");
+  text_->setReadOnly(true);
+  // A caret the keyboard moves, so that the guide is read line by line, not only scrolled.
+  text_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  text_->setTabChangesFocus(true);
+  text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  text_->setAccessibleName(QStringLiteral("Kelvane Help"));
+  page->addWidget(text_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  // Return in the text moves nothing and must not close the window; Escape and Close do.
+  buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  page->addWidget(buttons);
+}
+
+void HelpWindow::ShowGuide(const QString& text) {
+  if (text_->toPlainText() != text) text_->setPlainText(text);
+  if (!isVisible()) {
+    text_->verticalScrollBar()->setValue(0);
+    text_->moveCursor(QTextCursor::Start);
+    // 82 columns and 40 lines of the guide, or the screen less room for the window's frame.
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    const QRect area = screen->availableGeometry();
+    const QFontMetrics metrics(text_->font());
+    const int chrome =
+        2 * text_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 48;
+    const QSize wanted(metrics.horizontalAdvance(QString(82, u'0')) + chrome,
+                       metrics.lineSpacing() * 40 + chrome + 40);
+    resize(wanted.boundedTo(area.size() - QSize(32, 64)));
+    show();
+    CenterOnScreen(*this);
+  }
+  raise();
+  activateWindow();
+  text_->setFocus(Qt::OtherFocusReason);
+}
+
+QString ReadHelpFile(const QString& path) {
+  const std::string name = QStringToPath(path);
+  const QFileInfo info(path);
+  if (!info.exists()) ThrowFileError("open", name, ENOENT);
+  // A FIFO or a device would hold the window up, or never end.
+  if (!info.isFile()) ThrowFileError("open", name, "Not a regular file");
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    ThrowFileError("open", name, file.errorString().toStdString());
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError)
+    ThrowFileError("read", name, file.errorString().toStdString());
+  return DisplayText(bytes.toStdString());
 }
 
 QString HelpFilePath(const QString& currentFolder, const QString& dataFolder) {
@@ -31,10 +89,6 @@ QString HelpFilePath(const QString& currentFolder, const QString& dataFolder) {
 
 QString InstalledDataFolder() {
   return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/kelvane");
-}
-
-bool IsInstalled(const QString& program) {
-  return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
 }  // namespace kelvane

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QListView>
 #include <QPainter>
-#include <QProcess>
 #include <QProgressBar>
 #include <QRegion>
 #include <QScopeGuard>
@@ -51,10 +50,6 @@ Tfrm::Tfrm(QWidget* parent)
   controls_ = CreateTfrmControls(*this);
   ConnectControls();
   meterSink_ = std::make_unique<MeterSink>([this] { ViewChanged(); });
-  helpStarter_ = [](const QString& program, const QStringList& arguments) {
-    // Whether the viewer started is not checked: HELP reports nothing.
-    QProcess::startDetached(program, arguments);
-  };
   session_.texts.SetObserver(this);
   ViewChanged();
   resize(460, 453);
@@ -162,6 +157,7 @@ void Tfrm::closeEvent(QCloseEvent* event) {
   session_.StopRequested = true;
   session_.Closing = true;
   quitting_ = true;
+  if (help_) help_->close();
   event->accept();
 }
 
@@ -292,11 +288,11 @@ void Tfrm::CheckListTheClickCheck(int index) {
 }
 
 void Tfrm::HelpTextClick() {
-  // The guide in the current folder, which the viewer inherits, else the installed one: started
-  // from a desktop menu, the current folder is the home folder.
-  const HelpCommand command =
-      ChooseHelpCommand(HelpFilePath(QDir::currentPath(), helpDataFolder_), IsInstalled);
-  if (!command.program.isEmpty() && helpStarter_) helpStarter_(command.program, command.arguments);
+  // The guide in the current folder, else the installed one: started from a desktop menu, the
+  // current folder is the home folder. The window is not waited for.
+  const QString text = ReadHelpFile(HelpFilePath(QDir::currentPath(), helpDataFolder_));
+  if (!help_) help_ = new HelpWindow(this);
+  help_->ShowGuide(text);
 }
 
 void Tfrm::QuitClick() {

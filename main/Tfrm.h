@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -38,9 +39,6 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   // window and any run further up the stack go on.
   void RunCommand(const std::function<void()>& command);
 
-  // How HELP starts its viewer (tests record the call instead of starting a program).
-  using Starter = std::function<void(const QString& program, const QStringList& arguments)>;
-  void SetHelpStarter(Starter starter) { helpStarter_ = std::move(starter); }
   // Where HELP looks for the installed guide when the current folder has none.
   void SetHelpDataFolder(QString folder) { helpDataFolder_ = std::move(folder); }
 
@@ -118,7 +116,7 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   Session session_;
   std::unique_ptr<MeterSink> meterSink_;
   CheckListModel* listModel_ = nullptr;
-  Starter helpStarter_;
+  QPointer<HelpWindow> help_;  // HELP's window, made at the first HELP
   UdisksTray tray_;
   QString helpDataFolder_ = InstalledDataFolder();
   bool placed_ = false;

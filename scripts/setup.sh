@@ -6,12 +6,12 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev libgl-dev libsystemd-dev
+  qt6-base-dev qt6-base-private-dev libxcb1-dev libgl-dev libsystemd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core fonts-liberation
   xvfb xauth xfonts-base imagemagick x11-apps
-  rhash strace xterm less
+  rhash strace
   dpkg-dev file lintian desktop-file-utils appstream x11-utils
   fuse3 python3-fusepy dbus python3-dbus python3-dbusmock python3-gi libglib2.0-bin
 )

@@ -5,7 +5,10 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -273,56 +276,63 @@ TEST(TfrmQuit, QuitDuringAPumpingRunStopsItAndNoBoxFollows) {
   delete frm.data();
 }
 
-struct HelpCase {
-  const char* name;
-  std::vector<QString> installed;
-  QString program;
-  QStringList arguments;
-};
-class HelpChoice : public ::testing::TestWithParam<HelpCase> {};
-
-TEST_P(HelpChoice, FirstInstalledViewerOnTheHelpFile) {
-  const HelpCase& c = GetParam();
-  const HelpCommand command = ChooseHelpCommand("Kelvane.HLP", [&c](const QString& program) {
-    return std::find(c.installed.begin(), c.installed.end(), program) != c.installed.end();
-  });
-  EXPECT_EQ(command.program, c.program);
-  EXPECT_EQ(command.arguments, c.arguments);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Viewers, HelpChoice,
-    ::testing::Values(
-        HelpCase{"GnomeFirst", {"kate", "gnome-text-editor"}, "gnome-text-editor", {"Kelvane.HLP"}},
-        HelpCase{"Mousepad", {"mousepad", "xterm", "less"}, "mousepad", {"Kelvane.HLP"}},
-        HelpCase{"PagerInATerminal",
-                 {"xterm", "less"},
-                 "xterm",
-                 {"-title", "Kelvane Help", "-e", "less", "Kelvane.HLP"}},
-        HelpCase{"TerminalWithoutPager", {"xterm"}, "", {}},
-        HelpCase{"Nothing", {"xdg-open", "notepad"}, "", {}}),
-    kelvane::test::RowName());
-
-TEST(TfrmHelp, HelpStartsTheChosenViewerWithoutWaiting) {
-  Tfrm frm;
-  std::vector<std::pair<QString, QStringList>> started;
-  frm.SetHelpStarter([&started](const QString& program, const QStringList& arguments) {
-    started.emplace_back(program, arguments);
-  });
-  User watcher(QMessageBox::Ok);
-  Click(frm, "HelpText");
-  const HelpCommand expected = ChooseHelpCommand("Kelvane.HLP", IsInstalled);
-  if (expected.program.isEmpty()) {
-    EXPECT_TRUE(started.empty());
-  } else {
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].first, expected.program);
-    EXPECT_EQ(started[0].second, expected.arguments);
+// A folder the test makes current for as long as it lives.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::string& folder) : previous_(QDir::currentPath()) {
+    QDir::setCurrent(QString::fromStdString(folder));
   }
-  EXPECT_TRUE(watcher.boxes.empty());  // HELP reports nothing
+  ~CurrentFolder() { QDir::setCurrent(previous_); }
+
+ private:
+  QString previous_;
+};
+
+HelpWindow* ShownHelp(Tfrm& frm) {
+  HelpWindow* help = frm.findChild<HelpWindow*>("HelpWindow");
+  return help && help->isVisible() ? help : nullptr;
 }
 
-// The guide in the current folder first, then the installed one, then the bare name.
+// The installed guide (no guide in the current folder): a Windows-1252 byte, CR LF line breaks
+// and more lines than the window shows.
+TEST(TfrmHelp, ShowsTheGuideInAWindowOfItsOwnThatEscapeCloses) {
+  test::TempDir dir;
+  std::string guide = "Kelvane Caf\xE9\r\n";
+  for (int i = 1; i <= 300; ++i) guide += "line " + std::to_string(i) + "\r\n";
+  dir.Write("share/kelvane/Kelvane.HLP", guide);
+  dir.MakeDir("empty");
+  const CurrentFolder here(dir / "empty");
+  Tfrm frm;
+  frm.SetHelpDataFolder(QString::fromStdString(dir / "share/kelvane"));
+  frm.show();
+  User watcher(QMessageBox::Ok);
+
+  Click(frm, "HelpText");
+
+  HelpWindow* help = ShownHelp(frm);
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(watcher.boxes.empty());
+  // Not waited for: the main window stays usable beside it.
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(help->windowTitle(), "Kelvane Help");
+  auto* text = help->findChild<QPlainTextEdit*>("Guide");
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(text->isReadOnly());
+  EXPECT_TRUE(text->toPlainText().startsWith(QString::fromUtf8("Kelvane Caf\u00e9\nline 1\n")));
+  EXPECT_TRUE(text->toPlainText().contains("line 300"));
+  EXPECT_TRUE(help->screen()->availableGeometry().contains(help->frameGeometry()));
+  // The keyboard scrolls it, Escape closes it, and HELP brings the same window back.
+  QTest::keyClick(text, Qt::Key_PageDown);
+  EXPECT_GT(text->verticalScrollBar()->value(), 0);
+  QTest::keyClick(text, Qt::Key_Escape);
+  EXPECT_EQ(ShownHelp(frm), nullptr);
+  Click(frm, "HelpText");
+  EXPECT_EQ(ShownHelp(frm), help);
+  EXPECT_EQ(text->verticalScrollBar()->value(), 0);
+}
+
+// The guide in the current folder first, then the installed one; without either, the box of a
+// file that cannot be opened and no window.
 TEST(TfrmHelp, LooksInTheCurrentFolderThenTheDataFolder) {
   test::TempDir dir;
   dir.Write("here/Kelvane.HLP", "guide here");
@@ -335,15 +345,25 @@ TEST(TfrmHelp, LooksInTheCurrentFolderThenTheDataFolder) {
   EXPECT_EQ(HelpFilePath(empty, data), data + "/Kelvane.HLP");
   EXPECT_EQ(HelpFilePath(empty, empty), "Kelvane.HLP");
 
+  for (const auto& [folder, shown] :
+       {std::pair{dir / "here", "guide here"}, std::pair{dir / "empty", "installed guide"}}) {
+    const CurrentFolder current(folder);
+    Tfrm frm;
+    frm.SetHelpDataFolder(data);
+    Click(frm, "HelpText");
+    ASSERT_NE(ShownHelp(frm), nullptr) << folder;
+    EXPECT_EQ(ShownHelp(frm)->findChild<QPlainTextEdit*>("Guide")->toPlainText(), shown);
+  }
+
+  const CurrentFolder current(dir / "empty");
   Tfrm frm;
-  QStringList arguments;
-  frm.SetHelpStarter([&arguments](const QString&, const QStringList& args) { arguments = args; });
-  frm.SetHelpDataFolder(data);
-  const QString previous = QDir::currentPath();
-  QDir::setCurrent(empty);
+  frm.SetHelpDataFolder(empty);
+  User watcher(QMessageBox::Ok);
   Click(frm, "HelpText");
-  QDir::setCurrent(previous);
-  EXPECT_TRUE(arguments.contains(data + "/Kelvane.HLP")) << arguments.join(' ').toStdString();
+  EXPECT_EQ(ShownHelp(frm), nullptr);
+  ASSERT_EQ(watcher.boxes.size(), 1u);
+  EXPECT_EQ(watcher.boxes[0].caption, "Kelvane");
+  EXPECT_EQ(watcher.boxes[0].text, "Cannot open file \"Kelvane.HLP\". No such file or directory");
 }
 
 }  // namespace
