@@ -9,8 +9,9 @@
 namespace kelvane {
 
 KelvaneApplication::KelvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // No display name: Qt would add it to every window's title ("CheckSum Error — Kelvane"), and
+  // each box's caption is to read exactly as given. The desktop file name groups the windows.
   setApplicationName("Kelvane");
-  setApplicationDisplayName("Kelvane");
   // Lets the desktop match the window to its entry and icon.
   setDesktopFileName("io.github.kelvane.Kelvane");
   // Fusion looks the same on every desktop, and honours the palettes the window sets.

@@ -1,4 +1,4 @@
-// The application object: title "Kelvane", the Fusion style and the last-resort error display.
+// The application object: name "Kelvane", the Fusion style and the last-resort error display.
 #pragma once
 
 #include <QApplication>
