@@ -1,7 +1,8 @@
-// NavyButtonStyle over Fusion: the pressed panel and the focus frame drawn here, the rest by
-// Fusion.
+// NavyButtonStyle over Fusion: the pressed panel, the focus frames and the list's current row
+// drawn here, the rest by Fusion.
 #include "main/NavyButtonStyle.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
 #include <QStyleFactory>
@@ -55,8 +56,38 @@ void NavyButtonStyle::drawComplexControl(ComplexControl control, const QStyleOpt
   if (button->state & State_HasFocus) DrawFocusFrame(painter, button->rect);
 }
 
+void NavyButtonStyle::drawControl(ControlElement element, const QStyleOption* option,
+                                  QPainter* painter, const QWidget* widget) const {
+  if (element != CE_ItemViewItem || !(option->state & State_HasFocus)) {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    return;
+  }
+  // The current row of a list that has the keyboard (only then is it marked as focused): a solid
+  // white outline round the whole row, where Fusion's faint ring is lost on navy.
+  const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+  if (!item) return QProxyStyle::drawControl(element, option, painter, widget);
+  QStyleOptionViewItem plain = *item;
+  plain.state &= ~State_HasFocus;
+  QProxyStyle::drawControl(element, &plain, painter, widget);
+  painter->save();
+  painter->setPen(QPen(kFocusFrame, 1));
+  painter->setBrush(Qt::NoBrush);
+  painter->drawRect(item->rect.adjusted(0, 0, -1, -1));
+  painter->restore();
+}
+
 void NavyButtonStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                     QPainter* painter, const QWidget* widget) const {
+  if (element == PE_Frame && qobject_cast<const QAbstractItemView*>(widget) &&
+      (option->state & State_HasFocus)) {
+    // A list with the keyboard: its frame white, where Fusion keeps the same grey.
+    painter->save();
+    painter->setPen(QPen(kFocusFrame, 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+    return;
+  }
   if (element == PE_FrameFocusRect) {
     DrawFocusFrame(painter, option->rect);
     return;

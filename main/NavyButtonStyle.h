@@ -1,6 +1,7 @@
-// The main window's tool buttons on the dark navy background: a focus frame that shows there,
-// and a pressed button drawn inverted (the caption's colour as the panel), clearly apart from
-// the dark panel under the mouse.
+// The main window's controls on the dark navy background: a focus frame that shows there, a
+// pressed button drawn inverted (the caption's colour as the panel), clearly apart from the dark
+// panel under the mouse, and the check list's frame and current row marked in white while the
+// list has the keyboard.
 #pragma once
 
 #include <QProxyStyle>
@@ -16,6 +17,8 @@ class NavyButtonStyle : public QProxyStyle {
 
   void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                           QPainter* painter, const QWidget* widget = nullptr) const override;
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget = nullptr) const override;
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
 };

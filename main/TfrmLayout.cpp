@@ -166,6 +166,7 @@ CheckListView* MakeList(QWidget& window) {
   list->setUniformItemSizes(true);  // 100 000 entries are laid out without measuring each
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setStyle(NavyButtonStyle::Instance());  // a focus frame and a current row seen on navy
   QPalette colours = list->palette();
   colours.setColor(QPalette::Base, kNavy);
   colours.setColor(QPalette::Text, kYellow);

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 
@@ -86,6 +90,55 @@ INSTANTIATE_TEST_SUITE_P(
                                user.folders = {dir / "tree"};
                              }}),
     kelvane::test::RowName());
+
+// WCAG's contrast ratio of two colours, from 1 (the same) to 21 (black and white).
+double Contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) {
+      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// While the list has the keyboard its frame and its current row stand out from the navy (3:1 at
+// least); without it, neither is marked.
+TEST(TfrmFocusMarks, TheListShowsItsFocusAndItsCurrentRowOnNavy) {
+  Tfrm frm;
+  frm.RunCommand([&frm] {
+    for (const char* entry : {"a.txt", "b.txt", "c.txt"}) {
+      frm.session().project.AppendEntry(entry, TCheckState::cbChecked);
+      frm.session().project.AppendValue("CADBBE3D000000001");
+    }
+  });
+  frm.show();
+  frm.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+  QListView& list = test::List(frm);
+  const QColor navy = list.palette().color(QPalette::Base);
+  // The second row current, not selected: what is drawn on its top edge is the mark alone.
+  const QModelIndex row = list.model()->index(1, 0);
+  list.selectionModel()->setCurrentIndex(row, QItemSelectionModel::NoUpdate);
+  const QPoint rowEdge =
+      list.viewport()->mapTo(&list, list.visualRect(row).topLeft() + QPoint(40, 0));
+  const auto marks = [&] {
+    const QImage image = list.grab().toImage();
+    return std::pair{image.pixelColor(0, image.height() / 2), image.pixelColor(rowEdge)};
+  };
+
+  list.setFocus(Qt::TabFocusReason);
+  const auto [focusedFrame, focusedRow] = marks();
+  Button(frm, "iNew").setFocus(Qt::TabFocusReason);
+  const auto [idleFrame, idleRow] = marks();
+
+  EXPECT_GE(Contrast(focusedFrame, navy), 3.0) << focusedFrame.name().toStdString();
+  EXPECT_GE(Contrast(focusedFrame, idleFrame), 3.0)
+      << focusedFrame.name().toStdString() << " against " << idleFrame.name().toStdString();
+  EXPECT_GE(Contrast(focusedRow, navy), 3.0) << focusedRow.name().toStdString();
+  EXPECT_LT(Contrast(idleRow, navy), 1.2) << idleRow.name().toStdString();
+}
 
 }  // namespace
 }  // namespace kelvane
