@@ -1,6 +1,7 @@
 // The folder picker's window: layout, the keys, the path field and its completion, the tree.
 #include "FileUti2/FolderBrowserDialog.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
@@ -39,6 +40,27 @@ class FolderCompleter : public QCompleter {
 
  private:
   FolderModel* model_;
+};
+
+// A screen reader hears the tree only while it has the keyboard: the path field moves the tree's
+// row as the user types, and the tree's Qt's own events would read it out mid-word.
+class FolderTree : public QTreeView {
+ public:
+  using QTreeView::QTreeView;
+
+ protected:
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+    if (hasFocus())
+      QTreeView::currentChanged(current, previous);
+    else
+      QAbstractItemView::currentChanged(current, previous);  // one column: nothing else to draw
+  }
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override {
+    if (hasFocus())
+      QTreeView::selectionChanged(selected, deselected);
+    else
+      QAbstractItemView::selectionChanged(selected, deselected);
+  }
 };
 
 // The dialog's edge: the Help button sits at x 12, like the buttons of the platform's own dialogs.
@@ -83,16 +105,20 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   path_->setCompleter(new FolderCompleter(model_, path_));
   page->addWidget(path_);
   connect(path_, &QLineEdit::textChanged, this, &FolderBrowserDialog::PathEdited);
+  // While the completion list is open its completer takes Return and only closes the list: a
+  // typed path that names a folder is to be picked with that one Return. This filter comes
+  // after the completer's, so it sees the key first.
+  path_->completer()->popup()->installEventFilter(this);
 
-  tree_ = new QTreeView(this);
+  tree_ = new FolderTree(this);
   tree_->setObjectName("Tree");
   tree_->setAccessibleName(tr("Folders"));
   tree_->setModel(model_);
   tree_->setHeaderHidden(true);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   page->addWidget(tree_, 1);
-  // Told that there is no current row, the tree does not make its first row current when it
-  // takes the focus: without a preselected folder nothing looks chosen.
+  // Told that there is no current row, the tree does not make its first row current (and
+  // highlighted) when it takes the focus: nothing is chosen that the caller did not preselect.
   tree_->setCurrentIndex(QModelIndex());
   connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &FolderBrowserDialog::FollowHighlight);
@@ -131,6 +157,13 @@ bool FolderBrowserDialog::SelectFolder(const std::string& path) {
   tree_->setCurrentIndex(index);  // also highlights it: single selection
   tree_->expand(index);
   tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);  // expands every ancestor too
+  return true;
+}
+
+bool FolderBrowserDialog::MarkCurrentFolder(const std::string& path) {
+  const QModelIndex index = model_->IndexOf(path);
+  if (!index.isValid()) return false;
+  tree_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
   return true;
 }
 
@@ -187,6 +220,20 @@ void FolderBrowserDialog::keyPressEvent(QKeyEvent* event) {
     ok_->click();
   }
   event->accept();
+}
+
+bool FolderBrowserDialog::eventFilter(QObject* watched, QEvent* event) {
+  QAbstractItemView* list = path_->completer()->popup();
+  if (watched != list || event->type() != QEvent::KeyPress)
+    return QDialog::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  // A row chosen in the list is the completer's to fill in; the path as typed is OK's.
+  if ((key != Qt::Key_Return && key != Qt::Key_Enter) || list->currentIndex().isValid() ||
+      !ok_->isEnabled())
+    return QDialog::eventFilter(watched, event);
+  list->hide();
+  ok_->click();
+  return true;
 }
 
 void FolderBrowserDialog::showEvent(QShowEvent* event) {

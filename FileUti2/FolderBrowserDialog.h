@@ -40,6 +40,9 @@ class FolderBrowserDialog : public QDialog {
   // Makes path the tree's current and highlighted item, expanded, with its ancestors expanded
   // and scrolled into view. False, and nothing changed, when there is no such folder.
   bool SelectFolder(const std::string& path);
+  // Makes path's folder the tree's current row without highlighting it (OK stays as it is), so
+  // that the keyboard and a screen reader start somewhere; false when it is not in the tree.
+  bool MarkCurrentFolder(const std::string& path);
   // The file-system path of an item of the tree; empty for an invalid index.
   std::string PathOf(const QModelIndex& index) const;
   // The path of the tree's current item; empty when there is none.
@@ -57,6 +60,8 @@ class FolderBrowserDialog : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Return in the path field's completion list (which keeps the key from the field).
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:

@@ -173,7 +173,13 @@ bool FolderModel::hasChildren(const QModelIndex& parent) const {
 QVariant FolderModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   if (role == Qt::DisplayRole || role == Qt::EditRole) return NodeOf(index)->display;
-  if (role == Qt::AccessibleTextRole) return DisplayPath(index);
+  // Read as shown: the folder's name (the path is the field's to tell).
+  if (role == Qt::AccessibleTextRole) return NodeOf(index)->display;
+  return {};
+}
+
+QVariant FolderModel::headerData(int, Qt::Orientation, int) const {
+  // No name for the hidden header: Qt's default would read it out as "1".
   return {};
 }
 

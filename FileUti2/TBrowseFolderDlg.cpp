@@ -56,8 +56,12 @@ bool TBrowseFolderDlg::Execute() {
   // Nothing is selected yet, so there is nothing to confirm.
   dialog->OkButton()->setEnabled(false);
 
-  // Only an existing folder is preselected; anything else leaves the tree as it starts.
-  if (FolderExists(folderName_)) dialog->SelectFolder(folderName_);
+  // Only an existing folder is preselected; otherwise the root is the current row, shown but not
+  // highlighted, so that the keys start there and OK still waits for a choice.
+  if (FolderExists(folderName_))
+    dialog->SelectFolder(folderName_);
+  else
+    dialog->MarkCurrentFolder("/");
   if (helpContext_ != 0) {
     connect(dialog->AddHelpButton(), &QPushButton::clicked, this, [context = helpContext_] {
       if (HelpHandler) HelpHandler(context);

@@ -2,8 +2,10 @@
 // path field, the highlight rule, the bytes of a Windows-1252 name, the mounted media.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QCompleter>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -202,6 +204,46 @@ TEST_F(PickerKeyboardTest, TreeAndPathFieldHaveAccessibleNames) {
       EXPECT_FALSE(face->text(QAccessible::Name).isEmpty()) << widget->objectName().toStdString();
     }
   });
+}
+
+// What a screen reader reads of the tree: no header name, each row by the name it shows.
+TEST_F(PickerKeyboardTest, TreeRowsReadAsTheyShow) {
+  TBrowseFolderDlg dlg;
+  dlg.SetFolderName(tmp / "dist/disk 1");
+  RunPicker(dlg, [&](FolderBrowserDialog& window) {
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(window.Tree());
+    ASSERT_NE(tree, nullptr);
+    ASSERT_GT(tree->childCount(), 0);
+    QAccessibleInterface* header = tree->child(0);
+    ASSERT_NE(header, nullptr);
+    if (header->role() == QAccessible::ColumnHeader) {
+      EXPECT_EQ(header->text(QAccessible::Name), "");
+    }
+    const QModelIndex current = window.Tree()->currentIndex();
+    EXPECT_EQ(current.data(Qt::AccessibleTextRole).toString(), "disk 1");
+    EXPECT_EQ(current.data(Qt::AccessibleTextRole), current.data(Qt::DisplayRole));
+  });
+}
+
+// Typed in full and Return pressed while the completion list shows: picked at once.
+TEST_F(PickerKeyboardTest, OneReturnPicksATypedFolderWhileTheCompletionListShows) {
+  TBrowseFolderDlg dlg;
+  dlg.SetFolderName(tmp / "dist");
+  const bool picked = RunPicker(dlg, [&](FolderBrowserDialog& window) {
+    QLineEdit* path = window.PathField();
+    path->setFocus();
+    path->clear();
+    QTest::keyClicks(path, QString::fromStdString(tmp / "dist/disk"));
+    QAbstractItemView* list = path->completer()->popup();
+    ASSERT_TRUE(QTest::qWaitFor([list] { return list->isVisible(); }, 5000))
+        << "no completion list";
+    QTest::keyClicks(list, " 1");
+    ASSERT_TRUE(window.OkButton()->isEnabled());
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_FALSE(window.isVisible()) << "the first Return only closed the list";
+  });
+  EXPECT_TRUE(picked);
+  EXPECT_EQ(dlg.FolderName(), tmp / "dist/disk 1");
 }
 
 struct MountRow {
