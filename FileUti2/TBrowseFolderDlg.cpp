@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "FileUti2/FolderBrowserDialog.h"
+#include "FileUti2/KeyboardReturn.h"
 #include "FileUti2/PathHelpers.h"
 #include "FileUti2/WidgetPlacement.h"
 
@@ -41,6 +42,7 @@ bool TBrowseFolderDlg::Execute() {
   // The dialog belongs to this call. Its parent keeps it above the window that opened it; should
   // that window go first and take the dialog with it, the QPointers notice.
   const QPointer<QWidget> previous = QApplication::activeWindow();
+  const KeyboardReturn back(previous);  // outlives the dialog
   const QPointer<FolderBrowserDialog> dialog =
       new FolderBrowserDialog(previous, dialogText_, FolderShortcuts(desktopRoot_));
   dialog_ = dialog;
@@ -49,7 +51,6 @@ bool TBrowseFolderDlg::Execute() {
     QObject::disconnect(selection);  // no selection events from a dialog being torn down
     delete dialog.data();
     dialog_ = nullptr;
-    if (previous) previous->activateWindow();
   });
   selection = connect(dialog, &FolderBrowserDialog::HighlightChanged, this,
                       &TBrowseFolderDlg::SelectionChanged);

@@ -3,6 +3,7 @@
 
 #include <QMessageBox>
 
+#include "FileUti2/KeyboardReturn.h"
 #include "FileUti2/QtStrings.h"
 
 namespace kelvane {
@@ -12,6 +13,7 @@ namespace {
 int RunBox(QWidget* parent, QMessageBox::Icon icon, const std::string& caption,
            const std::string& text, QMessageBox::StandardButtons buttons,
            QMessageBox::StandardButton defaultButton, bool onTop = false) {
+  const KeyboardReturn back(parent);  // outlives the box
   QMessageBox box(icon, DisplayText(caption), DisplayText(text), buttons, parent);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(defaultButton);

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "FileUti2/KeyboardReturn.h"
 #include "FileUti2/PathHelpers.h"
 #include "FileUti2/QtStrings.h"
 #include "FileUti2/TextEncoding.h"
@@ -90,10 +91,12 @@ bool RunFileDialog(QFileDialog& dialog, std::string& fileName) {
 }
 
 bool ExecuteOpenDialog1(std::string& fileName, QWidget* parent) {
+  const KeyboardReturn back(parent);  // outlives the dialog
   return RunFileDialog(*MakeOpenDialog1(fileName, parent), fileName);
 }
 
 bool ExecuteSaveDialog1(std::string& fileName, QWidget* parent) {
+  const KeyboardReturn back(parent);  // outlives the dialog
   return RunFileDialog(*MakeSaveDialog1(fileName, parent), fileName);
 }
 

@@ -2,10 +2,15 @@
 // started it, never on Load or Eject, where the next Return would work the tray.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
+#include <QFileDialog>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QListView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
@@ -138,6 +143,58 @@ TEST(TfrmFocusMarks, TheListShowsItsFocusAndItsCurrentRowOnNavy) {
       << focusedFrame.name().toStdString() << " against " << idleFrame.name().toStdString();
   EXPECT_GE(Contrast(focusedRow, navy), 3.0) << focusedRow.name().toStdString();
   EXPECT_LT(Contrast(idleRow, navy), 1.2) << idleRow.name().toStdString();
+}
+
+// Return in the Open dialog's name field while its completion list shows: the dialog closes
+// with the list still open. The window is active again afterwards, its focus where it was.
+TEST(TfrmFocusAfterDialog, ReturnInTheOpenDialogsCompletionListGivesTheWindowBack) {
+  TempDir dir;
+  const std::string project = "[Kelvane]\r\n/p.cfg\r\n/src/\r\n1\r\na.txt\r\nCADBBE3D000000001\r\n";
+  dir.Write("dist.cfg", project);
+  dir.Write("dist.cfg.old", project);
+  Tfrm frm;
+  frm.session().project.SetConfigPath(dir / "other.cfg");  // the dialog opens in dir
+  frm.show();
+  frm.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+  QAbstractButton& open = Button(frm, "iOpen");
+  open.setFocus(Qt::TabFocusReason);
+
+  bool started = false;
+  bool typed = false;
+  int ticks = 0;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible() || typed) return;
+    if (++ticks > 500) {  // the list never showed: give up rather than wait for ever
+      dialog->reject();
+      return;
+    }
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (!name) return;
+    if (!started) {
+      name->clear();
+      name->setFocus();
+      QTest::keyClicks(name, "dist.c");
+      started = true;
+      return;
+    }
+    QAbstractItemView* list = name->completer() ? name->completer()->popup() : nullptr;
+    if (!list || !list->isVisible()) return;  // the folder is still being listed
+    QTest::keyClicks(list, "fg");
+    typed = true;
+    QTest::keyClick(list, Qt::Key_Return);
+  });
+  look.start(10);
+  QTest::keyClick(&open, Qt::Key_Space);
+  look.stop();
+
+  ASSERT_TRUE(typed) << "the completion list never showed";
+  EXPECT_EQ(frm.session().project.ConfigPath(), dir / "dist.cfg");
+  EXPECT_TRUE(QTest::qWaitFor([&frm] { return QApplication::activeWindow() == &frm; }, 2000))
+      << "the window stayed inactive";
+  EXPECT_EQ(QApplication::focusWidget(), &open);
 }
 
 }  // namespace
