@@ -24,6 +24,7 @@ namespace kelvane {
 namespace {
 
 using test::CliResult;
+using test::Fill;
 using test::FakeDisc;
 using test::FakeUdisks2;
 using test::RunCli;
@@ -223,13 +224,6 @@ void WriteThreeCopies(const TempDir& dir) {
   dir.Write("2/b.txt", "abc");
   dir.Write("3/a.txt", "abc");
   dir.Write("3/c.txt", "abc");
-}
-
-std::string Fill(std::string text, const std::vector<std::pair<std::string, std::string>>& with) {
-  for (const auto& [mark, value] : with)
-    for (std::size_t at; (at = text.find(mark)) != std::string::npos;)
-      text.replace(at, mark.size(), value);
-  return text;
 }
 
 TEST(CliCopiesTest, ReportHoldsEveryCopy) {

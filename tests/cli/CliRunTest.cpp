@@ -28,6 +28,7 @@ namespace {
 
 using kelvane::test::PrintTo;
 using test::CliResult;
+using test::Fill;
 using test::RunCli;
 using test::TempDir;
 
@@ -67,13 +68,6 @@ constexpr char kExpectedReport[] = R"({
   ]
 }
 )";
-
-std::string Fill(std::string text, const std::vector<std::pair<std::string, std::string>>& with) {
-  for (const auto& [mark, value] : with)
-    for (std::size_t at; (at = text.find(mark)) != std::string::npos;)
-      text.replace(at, mark.size(), value);
-  return text;
-}
 
 TEST(CliReportTest, HoldsEveryEntryAndTheExtraFiles) {
   TempDir dir;

@@ -34,6 +34,15 @@ inline std::string ReadAll(int fd) {
   }
 }
 
+// text with every mark replaced by its value: a report's paths and sums filled in.
+inline std::string Fill(std::string text,
+                        const std::vector<std::pair<std::string, std::string>>& with) {
+  for (const auto& [mark, value] : with)
+    for (std::size_t at; (at = text.find(mark)) != std::string::npos;)
+      text.replace(at, mark.size(), value);
+  return text;
+}
+
 inline std::vector<std::string> CliArgv(std::vector<std::string> args) {
   args.insert(args.begin(), KELVANE_CLI_PATH);
   return args;
