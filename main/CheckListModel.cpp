@@ -71,6 +71,8 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const {
 
 Qt::ItemFlags CheckListModel::flags(const QModelIndex& index) const {
   if (!Valid(index)) return Qt::NoItemFlags;
+  // While New sums the files, a row not summed yet has no flag to store a tick in: New ticks it.
+  if (index.row() >= project_.ValueCount()) return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
 }
 

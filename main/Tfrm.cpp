@@ -280,6 +280,8 @@ void Tfrm::StopClick() {
 }
 
 void Tfrm::CheckListTheClick(int index) {
+  // While New sums the files, the rows below the last one summed have no sums to show yet.
+  if (running_ && index >= session_.project.ValueCount()) return;
   RunCommand([this, index] { kelvane::CheckListTheClick(session_, index); });
 }
 

@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QToolButton>
+#include <algorithm>
+#include <initializer_list>
 
 #include "FileUti2/PickFolder.h"
 #include "commands/StatusLines.h"
@@ -78,14 +80,22 @@ void Tfrm::SetAutoEject(bool ticked) {
 }
 
 void Tfrm::SetButtonsEnabled(bool enabled) {
-  for (QToolButton* button : {controls_.iNew, controls_.iOpen, controls_.iSave, controls_.iCheck,
-                              controls_.Reset, controls_.Clear})
-    button->setEnabled(enabled);
+  const std::initializer_list<QToolButton*> commands = {controls_.iNew,  controls_.iOpen,
+                                                        controls_.iSave, controls_.iCheck,
+                                                        controls_.Reset, controls_.Clear};
+  const bool focusOnCommand =
+      std::find(commands.begin(), commands.end(), focusWidget()) != commands.end();
+  for (QToolButton* button : commands) button->setEnabled(enabled);
   // The runs disable the buttons for as long as they go: the screen follows the clock meanwhile,
   // and shows the run's last values when it ends.
   const bool wasRunning = running_;
   running_ = !enabled;
-  if (!enabled && !wasRunning) desktop_.Begin(runName_);
+  if (!enabled && !wasRunning) {
+    desktop_.Begin(runName_);
+    // A disabled button hands the focus on to Load, where a Return would work the tray: STOP,
+    // the one thing a run offers, takes it instead.
+    if (focusOnCommand) controls_.STOP->setFocus(Qt::OtherFocusReason);
+  }
   if (enabled) controls_.STOP->setDown(false);
   if (enabled) ShowModel(true);
   if (enabled && wasRunning && !quitting_) {

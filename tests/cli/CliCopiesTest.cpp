@@ -24,9 +24,9 @@ namespace kelvane {
 namespace {
 
 using test::CliResult;
-using test::Fill;
 using test::FakeDisc;
 using test::FakeUdisks2;
+using test::Fill;
 using test::RunCli;
 using test::TempDir;
 

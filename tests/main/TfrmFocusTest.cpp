@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "main/Tfrm.h"
@@ -56,9 +57,17 @@ TEST_P(TfrmFocusAfterRun, IsOnTheButtonThatStartedIt) {
   User user(QMessageBox::NoButton, 0);
   GetParam().prepare(frm, user, dir);
   QWidget* button = frm.findChild<QToolButton*>(GetParam().button);
+  // Where the keyboard is while the run goes on (what a Return in a question box returns to).
+  std::set<std::string> during;
+  user.meanwhile = [&, theirs = user.meanwhile] {
+    if (!button->isEnabled())
+      during.insert(frm.focusWidget() ? frm.focusWidget()->objectName().toStdString() : "(none)");
+    if (theirs) theirs();
+  };
   button->setFocus(Qt::TabFocusReason);
   QTest::keyClick(button, Qt::Key_Space);
   ASSERT_FALSE(user.boxes.empty()) << "the run showed nothing";
+  for (const std::string& name : during) EXPECT_EQ(name, "STOP") << "during the run";
   // The window's own focus, which the keyboard reaches as soon as the window is active again.
   EXPECT_EQ(frm.focusWidget() ? frm.focusWidget()->objectName().toStdString() : "(none)",
             GetParam().button);
@@ -95,6 +104,44 @@ INSTANTIATE_TEST_SUITE_P(
                                user.folders = {dir / "tree"};
                              }}),
     kelvane::test::RowName());
+
+// While New sums the files, the keyboard in the list reaches rows with no sums yet: End goes to
+// the last one, Space would tick it. Neither is an error, and New still ticks every row.
+TEST(TfrmListDuringNew, RowsNotSummedYetShowNoErrorAndKeepNewsTicks) {
+  TempDir dir;
+  for (int i = 0; i < 1000; ++i) dir.Write("tree/f" + std::to_string(i), "abc");
+  Tfrm frm;
+  frm.show();
+  frm.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+  User user(QMessageBox::Ok);
+  user.folders = {dir / "tree"};
+  QListView& list = test::List(frm);
+  bool pressed = false;
+  user.meanwhile = [&] {
+    const Project& p = frm.session().project;
+    if (pressed || Button(frm, "iNew").isEnabled() || p.ValueCount() < 1 ||
+        p.ValueCount() > p.Count() - 10)
+      return;
+    pressed = true;
+    // Pressed after this look, so that a box they bring up is answered by the next one.
+    QTimer::singleShot(0, &list, [&list] {
+      list.setFocus(Qt::TabFocusReason);
+      QTest::keyClick(&list, Qt::Key_End);
+      QTest::keyClick(&list, Qt::Key_Space);
+    });
+  };
+  test::Click(frm, "iNew");
+
+  ASSERT_TRUE(pressed) << "New ended before the keys were pressed";
+  EXPECT_TRUE(user.boxes.empty()) << user.boxes.front().text;
+  const Project& p = frm.session().project;
+  ASSERT_EQ(p.ValueCount(), 1000);
+  for (int i = 0; i < p.Count(); ++i) {
+    ASSERT_EQ(p.State(i), TCheckState::cbChecked) << i;
+    ASSERT_EQ(p.FlagText(i), "1") << i;
+  }
+}
 
 // WCAG's contrast ratio of two colours, from 1 (the same) to 21 (black and white).
 double Contrast(const QColor& a, const QColor& b) {
@@ -174,6 +221,7 @@ TEST(TfrmFocusAfterDialog, ReturnInTheOpenDialogsCompletionListGivesTheWindowBac
     auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
     if (!name) return;
     if (!started) {
+      if (QApplication::activeWindow() != dialog) return;  // keys go to the active window
       name->clear();
       name->setFocus();
       QTest::keyClicks(name, "dist.c");
