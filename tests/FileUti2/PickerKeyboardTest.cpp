@@ -21,25 +21,14 @@
 #include "FileUti2/FolderShortcuts.h"
 #include "FileUti2/TBrowseFolderDlg.h"
 #include "support/NamedRows.h"
+#include "support/RunPicker.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
 
 using kelvane::test::PrintTo;
-
-// Runs Execute with script acting on the shown dialog; a dialog the script left open is
-// cancelled, so nothing ever hangs.
-bool RunPicker(TBrowseFolderDlg& dlg, const std::function<void(FolderBrowserDialog&)>& script) {
-  dlg.SetOnInitialized([script](TBrowseFolderDlg& sender) {
-    FolderBrowserDialog* window = sender.DialogWindow();
-    ASSERT_NE(window, nullptr);
-    script(*window);
-    if (sender.DialogWindow() && sender.DialogWindow()->isVisible())
-      sender.DialogWindow()->CancelButton()->click();
-  });
-  return dlg.Execute();
-}
+using test::RunPicker;
 
 class PickerKeyboardTest : public ::testing::Test {
  protected:

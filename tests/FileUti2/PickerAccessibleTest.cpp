@@ -1,0 +1,71 @@
+// The picker as a screen reader meets it, with accessibility switched on as a bridge would (the
+// offscreen platform has none): typing in the path field moves the tree's row without a word
+// from the tree; the tree speaks once it has the keyboard.
+#include <gtest/gtest.h>
+
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#include <QAccessible>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeView>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "FileUti2/FolderBrowserDialog.h"
+#include "FileUti2/TBrowseFolderDlg.h"
+#include "support/RunPicker.h"
+#include "support/TempDir.h"
+
+namespace kelvane {
+namespace {
+
+// The tree's focus and selection events: what would make a screen reader read it out.
+std::vector<std::string> fromTree;
+QTreeView* watched = nullptr;
+
+void Record(QAccessibleEvent* event) {
+  const QAccessible::Event type = event->type();
+  if (!watched || event->object() != watched ||
+      (type != QAccessible::Focus && type != QAccessible::Selection &&
+       type != QAccessible::SelectionAdd))
+    return;
+  QAccessibleInterface* face = event->accessibleInterface();
+  fromTree.push_back(face ? face->text(QAccessible::Name).toStdString() : std::string("?"));
+}
+
+TEST(PickerA11y, TypingInThePathFieldLeavesTheTreeSilentUntilItHasTheKeyboard) {
+  QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+  QAccessible::installUpdateHandler(Record);
+  test::TempDir tmp;
+  tmp.MakeDir("dist/disk 1");
+  tmp.MakeDir("dist/disk 2");
+  TBrowseFolderDlg dlg;
+  dlg.SetFolderName(tmp / "dist");
+  std::vector<std::string> whileTyping;
+  test::RunPicker(dlg, [&](FolderBrowserDialog& window) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    watched = window.Tree();
+    QLineEdit* path = window.PathField();
+    path->setFocus();
+    fromTree.clear();
+    QTest::keyClicks(path, "/disk 1");
+    ASSERT_EQ(window.PathOf(window.Tree()->currentIndex()), tmp / "dist/disk 1");
+    whileTyping = fromTree;
+
+    fromTree.clear();
+    window.Tree()->setFocus();
+    QTest::keyClick(window.Tree(), Qt::Key_Down);
+    EXPECT_EQ(window.PathOf(window.Tree()->currentIndex()), tmp / "dist/disk 2");
+    EXPECT_NE(std::find(fromTree.begin(), fromTree.end(), "disk 2"), fromTree.end())
+        << "the tree never told its new row: " << testing::PrintToString(fromTree);
+  });
+  watched = nullptr;
+  QAccessible::installUpdateHandler(nullptr);
+  EXPECT_TRUE(whileTyping.empty()) << whileTyping.size() << " events, first: " << whileTyping[0];
+}
+
+}  // namespace
+}  // namespace kelvane
