@@ -1,6 +1,9 @@
 // FormatBytes, FormatDuration, ProgressText and the redrawn lines.
 #include "cli/ProgressLine.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 namespace kelvane::cli {
@@ -45,6 +48,53 @@ std::string ProgressText(const ProgressState& state, std::chrono::duration<doubl
   return text;
 }
 
+namespace {
+
+// Characters, not bytes: a UTF-8 sequence counts once.
+std::size_t Characters(const std::string& text) {
+  std::size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
+// The first (from the front) or last characters of text.
+std::string Keep(const std::string& text, std::size_t characters, bool front) {
+  std::size_t seen = 0;
+  if (front) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && seen++ == characters)
+        return text.substr(0, i);
+    return text;
+  }
+  for (std::size_t i = text.size(); i-- > 0;)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++seen == characters)
+      return text.substr(i);
+  return text;
+}
+
+// The terminal's width on stderr; 0 when it has none.
+std::size_t TerminalColumns() {
+  winsize size{};
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+}  // namespace
+
+std::string FitLine(const std::string& label, const std::string& text, std::size_t columns) {
+  const std::string full = label.empty() ? text : label + "  " + text;
+  // The last column stays empty: a line that fills it makes some terminals wrap, and the redraw
+  // would then climb one line short.
+  if (columns == 0 || Characters(full) < columns) return full;
+  const std::size_t room = columns - 1;
+  // The end of a copy's path tells the copies apart (/media/cdrom0, /media/cdrom1): a label
+  // gives way from its front before the figures are cut.
+  const std::size_t textAndGap = Characters(text) + 2 + 3;
+  if (!label.empty() && room >= textAndGap + 4)
+    return "..." + Keep(label, room - textAndGap, false) + "  " + text;
+  return Keep(full, room, true);
+}
+
 void ProgressLine::SetLabels(const std::vector<std::string>& labels) {
   const std::lock_guard lock(mutex_);
   ClearLocked();
@@ -69,11 +119,12 @@ void ProgressLine::Show(const ProgressState& state, std::size_t slot) {
   // Back to the first line, then each line: its text and an erase of what a longer one left.
   std::string lines = "\r";
   if (drawn_ && slots_.size() > 1) lines += "\033[" + std::to_string(slots_.size() - 1) + "A";
+  const std::size_t columns = TerminalColumns();
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     const Slot& line = slots_[i];
     if (i > 0) lines += "\n";
-    if (!line.label.empty()) lines += line.label + "  ";
-    lines += line.started ? ProgressText(line.state, now - line.start) : "waiting";
+    lines += FitLine(
+        line.label, line.started ? ProgressText(line.state, now - line.start) : "waiting", columns);
     lines += "\033[K";
   }
   std::fputs(lines.c_str(), stderr);

@@ -1,5 +1,5 @@
 // The progress on stderr: one line per run (one run, or one per copy checked side by side),
-// redrawn in place at most ten times a second.
+// redrawn in place at most ten times a second, each cut to the terminal's width.
 #pragma once
 
 #include <chrono>
@@ -24,6 +24,9 @@ std::string FormatBytes(std::int64_t bytes);
 std::string FormatDuration(std::int64_t seconds);
 // The line without its redraw codes; elapsed is the time since the run began.
 std::string ProgressText(const ProgressState& state, std::chrono::duration<double> elapsed);
+// "label  text", made to fit in columns (0: no limit) without reaching the last one: the label
+// loses its front first ("...cdrom1"), then the line its end.
+std::string FitLine(const std::string& label, const std::string& text, std::size_t columns);
 
 // Safe to use from several threads: the runs draw their lines, the console writes between them.
 class ProgressLine {

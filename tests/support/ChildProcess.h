@@ -62,6 +62,7 @@ class ChildProcess {
   struct Options {
     int stdoutFd = -1;               // where stdout goes; -1: into Output() with stderr
     std::vector<std::string> env{};  // "NAME=value" entries added to this process's environment
+    int stderrFd = -1;               // where stderr goes (a terminal, say); -1: into Output()
   };
 
   // argv[0] must be a full path. The child gets SIGTERM when the thread that started it dies, so
@@ -105,7 +106,7 @@ class ChildProcess {
       sigprocmask(SIG_SETMASK, &none, nullptr);
       dup2(devNull, 0);
       dup2(outFd, 1);
-      dup2(log_, 2);
+      dup2(options.stderrFd >= 0 ? options.stderrFd : log_, 2);
       // Keep no descriptor of the test (a pipe's write end would never see EOF).
       close_range(3, ~0U, 0);
       execve(args[0], args.data(), envp.data());
