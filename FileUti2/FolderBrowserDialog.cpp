@@ -63,6 +63,21 @@ class FolderTree : public QTreeView {
   }
 };
 
+// Tabbed into, a line edit selects its text, and its selection and caret news reach a screen
+// reader before the focus does: taken as already focused, an empty field was never named. Empty,
+// there is nothing to select, so it takes the focus without that.
+class PathEdit : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    if (!text().isEmpty()) return QLineEdit::focusInEvent(event);
+    QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+    QLineEdit::focusInEvent(&plain);
+  }
+};
+
 // The dialog's edge: the Help button sits at x 12, like the buttons of the platform's own dialogs.
 constexpr int kMargin = 12;
 
@@ -99,7 +114,7 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const std::string& pro
   page->addLayout(shortcutRow);
 
   model_ = new FolderModel(this);
-  path_ = new QLineEdit(this);
+  path_ = new PathEdit(this);
   path_->setObjectName("Path");
   path_->setAccessibleName(tr("Folder path"));
   path_->setCompleter(new FolderCompleter(model_, path_));

@@ -67,5 +67,38 @@ TEST(PickerA11y, TypingInThePathFieldLeavesTheTreeSilentUntilItHasTheKeyboard) {
   EXPECT_TRUE(whileTyping.empty()) << whileTyping.size() << " events, first: " << whileTyping[0];
 }
 
+// Everything told of the path field, in order.
+std::vector<QAccessible::Event> fromField;
+QLineEdit* field = nullptr;
+
+void RecordField(QAccessibleEvent* event) {
+  if (field && event->object() == field) fromField.push_back(event->type());
+}
+
+// A screen reader takes news of a field's caret as its focus: the focus must come first, or an
+// empty field is never named.
+TEST(PickerA11y, TheEmptyPathFieldIsFocusedBeforeAnyNewsOfItsCaret) {
+  QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+  QAccessible::installUpdateHandler(RecordField);
+  TBrowseFolderDlg dlg;
+  std::vector<QAccessible::Event> told;
+  test::RunPicker(dlg, [&](FolderBrowserDialog& window) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    field = window.PathField();
+    ASSERT_TRUE(field->text().isEmpty());
+    fromField.clear();
+    QTest::keyClick(window.Tree(), Qt::Key_Backtab);  // from the tree, where the focus starts
+    ASSERT_TRUE(field->hasFocus());
+    told = fromField;
+  });
+  field = nullptr;
+  QAccessible::installUpdateHandler(nullptr);
+  const auto focus = std::find(told.begin(), told.end(), QAccessible::Focus);
+  ASSERT_NE(focus, told.end()) << "the field's focus was never told";
+  for (auto it = told.begin(); it != focus; ++it)
+    EXPECT_NE(*it, QAccessible::TextCaretMoved) << "caret news before the focus";
+  EXPECT_EQ(std::count(told.begin(), focus, QAccessible::TextSelectionChanged), 0);
+}
+
 }  // namespace
 }  // namespace kelvane

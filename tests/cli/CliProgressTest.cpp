@@ -100,7 +100,8 @@ TEST(CliProgressTest, EveryCopysLineFitsTheTerminalAndKeepsTheEndOfItsPath) {
   bool labelled = false;
   for (const std::string& line : lines) {
     EXPECT_LT(line.size(), 40u) << line;
-    labelled = labelled || std::regex_search(line, std::regex(R"(^\.\.\..*-copy-of-the-release  )"));
+    labelled =
+        labelled || std::regex_search(line, std::regex(R"(^\.\.\..*-copy-of-the-release  )"));
   }
   EXPECT_TRUE(labelled) << "no line led by its copy's path, cut at the front: " << lines[0];
 }
