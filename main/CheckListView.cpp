@@ -72,9 +72,22 @@ void CheckListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& b
     changed.checkStateMixed =
         (now == Qt::PartiallyChecked) != (row->reported == Qt::PartiallyChecked);
     row->reported = now;
+    // Of mixed the bridge tells nothing, so a screen reader that has read the row keeps its old
+    // word for it ("partially checked" after Space on a grayed row). The row is made afresh, a
+    // new object to read, and named as the focus again when it has the keyboard.
+    if (changed.checkStateMixed) {
+      QAccessible::deleteAccessibleInterface(it->second);
+      it->second =
+          QAccessible::registerAccessibleInterface(new CheckRowAccessible(this, it->first));
+    }
     QAccessibleStateChangeEvent event(this, changed);
     event.setChild(it->first);
     QAccessible::updateAccessibility(&event);
+    if (changed.checkStateMixed && hasFocus() && currentIndex().row() == it->first) {
+      QAccessibleEvent focus(this, QAccessible::Focus);
+      focus.setChild(it->first);
+      QAccessible::updateAccessibility(&focus);
+    }
   }
 }
 

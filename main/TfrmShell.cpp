@@ -83,19 +83,18 @@ void Tfrm::SetButtonsEnabled(bool enabled) {
   const std::initializer_list<QToolButton*> commands = {controls_.iNew,  controls_.iOpen,
                                                         controls_.iSave, controls_.iCheck,
                                                         controls_.Reset, controls_.Clear};
-  const bool focusOnCommand =
-      std::find(commands.begin(), commands.end(), focusWidget()) != commands.end();
+  // A button being disabled hands the focus on to the next one, Load, where a Return would work
+  // the tray: STOP, the one thing a run offers, takes it first, in one move that a screen reader
+  // hears once.
+  if (!enabled && !running_ &&
+      std::find(commands.begin(), commands.end(), focusWidget()) != commands.end())
+    controls_.STOP->setFocus(Qt::OtherFocusReason);
   for (QToolButton* button : commands) button->setEnabled(enabled);
   // The runs disable the buttons for as long as they go: the screen follows the clock meanwhile,
   // and shows the run's last values when it ends.
   const bool wasRunning = running_;
   running_ = !enabled;
-  if (!enabled && !wasRunning) {
-    desktop_.Begin(runName_);
-    // A disabled button hands the focus on to Load, where a Return would work the tray: STOP,
-    // the one thing a run offers, takes it instead.
-    if (focusOnCommand) controls_.STOP->setFocus(Qt::OtherFocusReason);
-  }
+  if (!enabled && !wasRunning) desktop_.Begin(runName_);
   if (enabled) controls_.STOP->setDown(false);
   if (enabled) ShowModel(true);
   if (enabled && wasRunning && !quitting_) {
