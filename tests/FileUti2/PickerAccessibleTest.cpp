@@ -3,9 +3,6 @@
 // from the tree; the tree speaks once it has the keyboard.
 #include <gtest/gtest.h>
 
-#include <QtGui/private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
 #include <QAccessible>
 #include <QLineEdit>
 #include <QTest>
@@ -16,6 +13,7 @@
 
 #include "FileUti2/FolderBrowserDialog.h"
 #include "FileUti2/TBrowseFolderDlg.h"
+#include "support/Accessibility.h"
 #include "support/RunPicker.h"
 #include "support/TempDir.h"
 
@@ -37,8 +35,7 @@ void Record(QAccessibleEvent* event) {
 }
 
 TEST(PickerA11y, TypingInThePathFieldLeavesTheTreeSilentUntilItHasTheKeyboard) {
-  QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
-  QAccessible::installUpdateHandler(Record);
+  test::ListenToAccessibility(Record);
   test::TempDir tmp;
   tmp.MakeDir("dist/disk 1");
   tmp.MakeDir("dist/disk 2");
@@ -63,7 +60,7 @@ TEST(PickerA11y, TypingInThePathFieldLeavesTheTreeSilentUntilItHasTheKeyboard) {
         << "the tree never told its new row: " << testing::PrintToString(fromTree);
   });
   watched = nullptr;
-  QAccessible::installUpdateHandler(nullptr);
+  test::ListenToAccessibility(nullptr);
   EXPECT_TRUE(whileTyping.empty()) << whileTyping.size() << " events, first: " << whileTyping[0];
 }
 
@@ -78,8 +75,7 @@ void RecordField(QAccessibleEvent* event) {
 // A screen reader takes news of a field's caret as its focus: the focus must come first, or an
 // empty field is never named.
 TEST(PickerA11y, TheEmptyPathFieldIsFocusedBeforeAnyNewsOfItsCaret) {
-  QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
-  QAccessible::installUpdateHandler(RecordField);
+  test::ListenToAccessibility(RecordField);
   TBrowseFolderDlg dlg;
   std::vector<QAccessible::Event> told;
   test::RunPicker(dlg, [&](FolderBrowserDialog& window) {
@@ -92,7 +88,7 @@ TEST(PickerA11y, TheEmptyPathFieldIsFocusedBeforeAnyNewsOfItsCaret) {
     told = fromField;
   });
   field = nullptr;
-  QAccessible::installUpdateHandler(nullptr);
+  test::ListenToAccessibility(nullptr);
   const auto focus = std::find(told.begin(), told.end(), QAccessible::Focus);
   ASSERT_NE(focus, told.end()) << "the field's focus was never told";
   for (auto it = told.begin(); it != focus; ++it)

@@ -4,9 +4,6 @@
 // without walking its rows.
 #include <gtest/gtest.h>
 
-#include <QtGui/private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
 #include <QAccessible>
 #include <QApplication>
 #include <QListView>
@@ -18,6 +15,7 @@
 
 #include "main/CheckListView.h"
 #include "main/Tfrm.h"
+#include "support/Accessibility.h"
 #include "support/Controls.h"
 
 namespace kelvane {
@@ -54,11 +52,8 @@ std::optional<Told> Last(QAccessible::Event type) {
 
 class CheckListA11y : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
-    QAccessible::installUpdateHandler(Record);
-  }
-  static void TearDownTestSuite() { QAccessible::installUpdateHandler(nullptr); }
+  static void SetUpTestSuite() { test::ListenToAccessibility(Record); }
+  static void TearDownTestSuite() { test::ListenToAccessibility(nullptr); }
 
   void SetUp() override {
     frm.show();
