@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kelvane::cli {
@@ -50,26 +51,28 @@ std::string ProgressText(const ProgressState& state, std::chrono::duration<doubl
 
 namespace {
 
-// Characters, not bytes: a UTF-8 sequence counts once.
-std::size_t Characters(const std::string& text) {
-  std::size_t count = 0;
-  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
+// A UTF-8 continuation byte belongs to the character before it.
+bool StartsCharacter(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
 }
 
-// The first (from the front) or last characters of text.
-std::string Keep(const std::string& text, std::size_t characters, bool front) {
+// Characters, not bytes: a UTF-8 sequence counts once.
+std::size_t Characters(const std::string& text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), StartsCharacter));
+}
+
+// The first characters of text.
+std::string First(const std::string& text, std::size_t characters) {
   std::size_t seen = 0;
-  if (front) {
-    for (std::size_t i = 0; i < text.size(); ++i)
-      if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && seen++ == characters)
-        return text.substr(0, i);
-    return text;
-  }
-  for (std::size_t i = text.size(); i-- > 0;)
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++seen == characters)
-      return text.substr(i);
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (StartsCharacter(text[i]) && seen++ == characters) return text.substr(0, i);
   return text;
+}
+
+// The last characters of text.
+std::string Last(const std::string& text, std::size_t characters) {
+  const std::size_t total = Characters(text);
+  return total <= characters ? text : text.substr(First(text, total - characters).size());
 }
 
 // The terminal's width on stderr; 0 when it has none.
@@ -91,8 +94,8 @@ std::string FitLine(const std::string& label, const std::string& text, std::size
   // gives way from its front before the figures are cut.
   const std::size_t textAndGap = Characters(text) + 2 + 3;
   if (!label.empty() && room >= textAndGap + 4)
-    return "..." + Keep(label, room - textAndGap, false) + "  " + text;
-  return Keep(full, room, true);
+    return "..." + Last(label, room - textAndGap) + "  " + text;
+  return First(full, room);
 }
 
 void ProgressLine::SetLabels(const std::vector<std::string>& labels) {

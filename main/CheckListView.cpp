@@ -30,6 +30,12 @@ void CheckListView::DropRowInterfaces() {
   rowIds_.clear();
 }
 
+void CheckListView::TellFocusOn(int row) {
+  QAccessibleEvent focus(this, QAccessible::Focus);
+  focus.setChild(row);
+  QAccessible::updateAccessibility(&focus);
+}
+
 void CheckListView::reset() {
   DropRowInterfaces();
   QListView::reset();
@@ -49,9 +55,7 @@ void CheckListView::focusInEvent(QFocusEvent* event) {
       this,
       [this] {
         if (!hasFocus() || !currentIndex().isValid() || !QAccessible::isActive()) return;
-        QAccessibleEvent focus(this, QAccessible::Focus);
-        focus.setChild(currentIndex().row());
-        QAccessible::updateAccessibility(&focus);
+        TellFocusOn(currentIndex().row());
       },
       Qt::QueuedConnection);
 }
@@ -83,11 +87,8 @@ void CheckListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& b
     QAccessibleStateChangeEvent event(this, changed);
     event.setChild(it->first);
     QAccessible::updateAccessibility(&event);
-    if (changed.checkStateMixed && hasFocus() && currentIndex().row() == it->first) {
-      QAccessibleEvent focus(this, QAccessible::Focus);
-      focus.setChild(it->first);
-      QAccessible::updateAccessibility(&focus);
-    }
+    if (changed.checkStateMixed && hasFocus() && currentIndex().row() == it->first)
+      TellFocusOn(it->first);
   }
 }
 

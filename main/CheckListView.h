@@ -39,6 +39,8 @@ class CheckListView : public QListView {
 
  private:
   void DropRowInterfaces();
+  // Tells screen readers that the focus is on row (of a list that has the keyboard).
+  void TellFocusOn(int row);
 
   std::map<int, QAccessible::Id> rowIds_;  // by row
 };

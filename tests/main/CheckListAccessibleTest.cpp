@@ -55,11 +55,7 @@ class CheckListA11y : public testing::Test {
   static void SetUpTestSuite() { test::ListenToAccessibility(Record); }
   static void TearDownTestSuite() { test::ListenToAccessibility(nullptr); }
 
-  void SetUp() override {
-    frm.show();
-    frm.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
-  }
+  void SetUp() override { ASSERT_TRUE(test::ShowActive(frm)); }
   void Fill(const std::vector<std::pair<std::string, S>>& rows) {
     frm.RunCommand([&] {
       for (const auto& [entry, state] : rows) {

@@ -84,9 +84,7 @@ class DesktopTest : public testing::Test {
   void Show(Tfrm& frm) {
     frm.SetDesktopBuses(QString::fromStdString(logind->Address()),
                         QString::fromStdString(notifications->Address()));
-    frm.show();
-    frm.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+    ASSERT_TRUE(test::ShowActive(frm));
   }
   TempDir dir;
   std::unique_ptr<DbusMock> logind;

@@ -45,9 +45,7 @@ TEST_P(TfrmFocusAfterRun, IsOnTheButtonThatStartedIt) {
   TempDir dir;
   for (int i = 0; i < 300; ++i) dir.Write("tree/f" + std::to_string(i), "abc");
   Tfrm frm;
-  frm.show();
-  frm.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+  ASSERT_TRUE(test::ShowActive(frm));
   if (GetParam().madeByNew) {
     User quiet(QMessageBox::Ok);
     quiet.folders = {dir / "tree"};
@@ -58,6 +56,8 @@ TEST_P(TfrmFocusAfterRun, IsOnTheButtonThatStartedIt) {
   GetParam().prepare(frm, user, dir);
   QWidget* button = frm.findChild<QToolButton*>(GetParam().button);
   // Where the keyboard is while the run goes on (what a Return in a question box returns to).
+  // A row that acts during the run is sure to be looked at then.
+  const bool actsDuringTheRun = static_cast<bool>(user.meanwhile);
   std::set<std::string> during;
   user.meanwhile = [&, theirs = user.meanwhile] {
     if (!button->isEnabled())
@@ -67,6 +67,9 @@ TEST_P(TfrmFocusAfterRun, IsOnTheButtonThatStartedIt) {
   button->setFocus(Qt::TabFocusReason);
   QTest::keyClick(button, Qt::Key_Space);
   ASSERT_FALSE(user.boxes.empty()) << "the run showed nothing";
+  if (actsDuringTheRun) {
+    EXPECT_FALSE(during.empty()) << "never looked during the run";
+  }
   for (const std::string& name : during) EXPECT_EQ(name, "STOP") << "during the run";
   // The window's own focus, which the keyboard reaches as soon as the window is active again.
   EXPECT_EQ(frm.focusWidget() ? frm.focusWidget()->objectName().toStdString() : "(none)",
@@ -111,9 +114,7 @@ TEST(TfrmListDuringNew, RowsNotSummedYetShowNoErrorAndKeepNewsTicks) {
   TempDir dir;
   for (int i = 0; i < 1000; ++i) dir.Write("tree/f" + std::to_string(i), "abc");
   Tfrm frm;
-  frm.show();
-  frm.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+  ASSERT_TRUE(test::ShowActive(frm));
   User user(QMessageBox::Ok);
   user.folders = {dir / "tree"};
   QListView& list = test::List(frm);
@@ -165,9 +166,7 @@ TEST(TfrmFocusMarks, TheListShowsItsFocusAndItsCurrentRowOnNavy) {
       frm.session().project.AppendValue("CADBBE3D000000001");
     }
   });
-  frm.show();
-  frm.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+  ASSERT_TRUE(test::ShowActive(frm));
   QListView& list = test::List(frm);
   const QColor navy = list.palette().color(QPalette::Base);
   // The second row current, not selected: what is drawn on its top edge is the mark alone.
@@ -201,9 +200,7 @@ TEST(TfrmFocusAfterDialog, ReturnInTheOpenDialogsCompletionListGivesTheWindowBac
   dir.Write("dist.cfg.old", project);
   Tfrm frm;
   frm.session().project.SetConfigPath(dir / "other.cfg");  // the dialog opens in dir
-  frm.show();
-  frm.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+  ASSERT_TRUE(test::ShowActive(frm));
   QAbstractButton& open = Button(frm, "iOpen");
   open.setFocus(Qt::TabFocusReason);
 

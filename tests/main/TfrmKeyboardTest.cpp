@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "main/Tfrm.h"
+#include "support/Controls.h"
 #include "support/NamedRows.h"
 
 namespace kelvane {
@@ -22,11 +23,7 @@ using kelvane::test::PrintTo;
 // A shown, active window whose keys reach it as the user's would.
 class TfrmKeys : public ::testing::Test {
  protected:
-  void SetUp() override {
-    frm.show();
-    frm.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
-  }
+  void SetUp() override { ASSERT_TRUE(test::ShowActive(frm)); }
   QToolButton* Button(const char* name) { return frm.findChild<QToolButton*>(name); }
   // Counts the button's clicks instead of running its command.
   int* Probe(QToolButton* button) {

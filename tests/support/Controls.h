@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QListView>
 #include <QProgressBar>
+#include <QTest>
 #include <QWidget>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,13 @@ Widget& Control(const QWidget& window, const char* name) {
   auto* widget = window.findChild<Widget*>(QString::fromLatin1(name));
   if (!widget) throw std::logic_error(std::string("the window has no control named ") + name);
   return *widget;
+}
+
+// Shows the window and waits until it is active, so that keys reach it as the user's would.
+inline bool ShowActive(QWidget& window) {
+  window.show();
+  window.activateWindow();
+  return QTest::qWaitForWindowActive(&window);
 }
 
 inline QAbstractButton& Button(const QWidget& window, const char* name) {
