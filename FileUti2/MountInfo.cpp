@@ -3,6 +3,7 @@
 
 #include <linux/magic.h>
 
+#include <exception>
 #include <fstream>
 #include <sstream>
 
@@ -42,7 +43,13 @@ std::vector<Mount> ReadMounts(const std::string& procRoot) {
     }
     std::string fstype, source;
     if (field != "-" || !(fields >> fstype >> source)) continue;
-    mounts.push_back({Unescape(point), Unescape(source), devNum, fstype});
+    std::uint64_t mountId = 0;
+    try {
+      mountId = std::stoull(id);
+    } catch (const std::exception&) {
+      continue;
+    }
+    mounts.push_back({mountId, Unescape(root), Unescape(point), Unescape(source), devNum, fstype});
   }
   return mounts;
 }

@@ -1,6 +1,7 @@
 // The mounts of this process, as /proc/self/mountinfo lists them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,10 +9,12 @@
 namespace kelvane {
 
 struct Mount {
-  std::string point;   // where it is mounted, unescaped
-  std::string source;  // e.g. /dev/sr0
-  std::string devNum;  // "major:minor"
-  std::string fstype;  // e.g. iso9660, proc
+  std::uint64_t id = 0;  // the mount's id, as statx(2) gives it (STATX_MNT_ID)
+  std::string root;      // the folder of its file system that is mounted, unescaped
+  std::string point;     // where it is mounted, unescaped
+  std::string source;    // e.g. /dev/sr0
+  std::string devNum;    // "major:minor"
+  std::string fstype;    // e.g. iso9660, proc
 };
 
 // The mounts in <procRoot>/self/mountinfo, in its order (the last of equal points hides the

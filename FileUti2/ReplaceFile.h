@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "FileUti2/FileDescriptor.h"
+
 namespace kelvane {
 
 // "Cannot <action> file "<path>". <reason>": the file system's error as the saves raise it.
@@ -12,16 +14,39 @@ namespace kelvane {
                                  const std::string& reason);
 [[noreturn]] void ThrowFileError(const char* action, const std::string& path, int error);
 
-// Where a save of path lands: path itself, or for a symbolic link (a chain of them) the file it
-// leads to, which is replaced while the link stays. Throws the save error ("create") when that
-// file exists and is not a regular file (a device, FIFO, socket or folder: it is never replaced)
-// or cannot be written, or when its folder cannot take a new file. Touches nothing.
+// Where a save of path lands: path with its symbolic links followed (FollowSaveLinks), so that a
+// link is written through and stays. Throws the save error ("create") when that file exists and
+// is not a regular file (a device, FIFO, socket or folder: it is never replaced) or cannot be
+// written, or when its folder cannot take a new file. Touches nothing.
 std::string SaveTarget(const std::string& path);
 
-// Replaces the file at path (as SaveTarget finds it) with bytes: a temporary file beside it,
-// written and synced, renamed over it. An existing file keeps its permission bits and, where
-// this process may set them, its owner and group. On any failure the old file is untouched, the
-// temporary file is gone, and the save error names path.
+// A file replaced by content written piece by piece: a temporary file beside the target (as
+// SaveTarget finds it), renamed over it by Commit. Until then, and on any failure, the old file
+// is untouched; the temporary file never outlives this object. An existing file keeps its
+// permission bits and, where this process may set them, its owner and group. Every failure is
+// the save error naming path.
+class FileReplacement {
+ public:
+  explicit FileReplacement(const std::string& path);
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  void Write(std::string_view bytes);
+  // Everything written reaches the disk, then takes the target's place.
+  void Commit();
+
+ private:
+  void Flush();
+
+  std::string path_;  // as given, for the messages
+  std::string target_;
+  std::string temp_;  // empty once renamed, or when there is none
+  FileDescriptor fd_;
+  std::string buffer_;
+};
+
+// A FileReplacement of path with bytes.
 void ReplaceFileBytes(const std::string& path, std::string_view bytes);
 
 }  // namespace kelvane

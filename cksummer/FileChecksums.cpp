@@ -63,9 +63,9 @@ std::uint32_t GuardedCRC32(const std::string& fileName, ProgressSink& meter,
   try {
     reg = ReadCRC32(open(), meter, readStep);
   } catch (const ReadFailure& failure) {
-    throw CRC32Error(fileName, failure.reason);
+    throw CRC32Error(fileName, failure.reason, failure.error);
   } catch (const std::bad_alloc&) {
-    throw CRC32Error(fileName, std::strerror(ENOMEM));
+    throw CRC32Error(fileName, std::strerror(ENOMEM), ENOMEM);
   }
   meter.SetPosition(100);
   // No final complement: every stored project holds the register as it stands.

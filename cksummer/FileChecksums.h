@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "cksummer/DescriptorBudget.h"
 #include "cksummer/ProgressSink.h"
 #include "cksummer/RegularFile.h"
 
@@ -21,13 +22,17 @@ namespace kelvane {
 // for a terminal's line (the boxes show the message alone).
 class CRC32Error : public std::runtime_error {
  public:
-  explicit CRC32Error(const std::string& fileName, std::string reason = {})
+  explicit CRC32Error(const std::string& fileName, std::string reason = {}, int error = 0)
       : std::runtime_error("Error while getting CRC32\rFile: " + fileName),
-        reason_(std::move(reason)) {}
+        reason_(std::move(reason)),
+        error_(error) {}
   const std::string& Reason() const { return reason_; }
+  // The system's errno behind Reason, 0 when none.
+  int Error() const { return error_; }
 
  private:
   std::string reason_;
+  int error_;
 };
 
 // Raised by GetFileCRC32 when the meter says to stop between two blocks of a file (STOP or QUIT
@@ -61,6 +66,7 @@ std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
 // A file opened, and its first blocks read, before its turn came (ReadAhead).
 struct FileAhead {
   RegularFile file{};
+  DescriptorBudget::Hold room;     // the descriptor's room in the readers' budget
   std::vector<std::uint8_t> head;  // its first bytes, read in blocks of kCRC32BufferSize
   bool atEnd = false;              // head is the whole file: the read after it gave 0 bytes
 };

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "FileUti2/FileDescriptor.h"
@@ -33,6 +34,19 @@ struct Walk {
 
   void LeaveOut(std::string path, LeftOutFile::Why why, std::string reason = {}) {
     if (hooks.LeftOut) hooks.LeftOut->push_back({std::move(path), why, std::move(reason)});
+  }
+
+  // Whether the file at path is one of the files to skip: looked at only where its inode may be
+  // one of theirs, or it is a link (which leads to another inode).
+  bool Skipped(const std::string& path, unsigned char type, ino_t inode) const {
+    const std::vector<FileIdentity>& skip = hooks.Skip;
+    const bool mayBe = type == DT_LNK || type == DT_UNKNOWN ||
+                       std::any_of(skip.begin(), skip.end(), [inode](const FileIdentity& file) {
+                         return file.inode == inode;
+                       });
+    if (!mayBe) return false;
+    const std::optional<FileIdentity> file = IdentityOf(path);
+    return file && std::find(skip.begin(), skip.end(), *file) != skip.end();
   }
 
   // Pumps, and tells whether the walk is to end where it is.
@@ -81,7 +95,7 @@ void ScanFolder(const std::string& folder, const std::string& relative, Walk& wa
     walk.LeaveOut(folder + "/", LeftOutFile::unreadableFolder, std::strerror(error));
   // Folder pass: everything below the subfolders comes before this folder's own files. Names
   // beginning with "." are not entered: on Linux they play the part of hidden folders.
-  for (const auto& [name, type] : entries) {
+  for (const auto& [name, type, inode] : entries) {
     if (walk.PumpAndAbandon()) return;
     if (name.front() == '.') continue;
     const std::string path = JoinFolderPath(folder, name);
@@ -94,7 +108,7 @@ void ScanFolder(const std::string& folder, const std::string& relative, Walk& wa
     if (walk.abandoned) return;
   }
   // File pass: names beginning with "." are listed like any other.
-  for (const auto& [name, type] : entries) {
+  for (const auto& [name, type, inode] : entries) {
     if (walk.PumpAndAbandon()) return;
     const std::string path = JoinFolderPath(folder, name);
     if (!IsRegularFile(path, type)) continue;
@@ -103,7 +117,7 @@ void ScanFolder(const std::string& folder, const std::string& relative, Walk& wa
     else if (path.size() >= PATH_MAX)
       // It could be listed, but never opened to compute its sum.
       walk.LeaveOut(path, LeftOutFile::tooLong);
-    else if (path != walk.hooks.Skip)
+    else if (!walk.Skipped(path, type, inode))
       walk.list.push_back(relative + name);
   }
 }
@@ -111,13 +125,17 @@ void ScanFolder(const std::string& folder, const std::string& relative, Walk& wa
 }  // namespace
 
 std::vector<FolderEntry> ReadFolder(const std::string& folder, bool followLink, int& error) {
-  std::vector<FolderEntry> names;
-  error = 0;
   // Below the root, O_NOFOLLOW keeps out a folder that was swapped for a link since it was
   // looked at.
   const int follow = followLink ? 0 : O_NOFOLLOW;
-  FileDescriptor fd(
-      ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | follow));
+  return ReadFolder(FileDescriptor(::open(
+                        folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | follow)),
+                    error);
+}
+
+std::vector<FolderEntry> ReadFolder(FileDescriptor fd, int& error) {
+  std::vector<FolderEntry> names;
+  error = 0;
   if (!fd.IsOpen()) {
     error = errno;
     return names;
@@ -137,7 +155,7 @@ std::vector<FolderEntry> ReadFolder(const std::string& folder, bool followLink, 
       break;
     }
     const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back({name, entry->d_type});
+    if (name != "." && name != "..") names.push_back({name, entry->d_type, entry->d_ino});
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "FileUti2/FileDescriptor.h"
+#include "FileUti2/FileIdentity.h"
+
 namespace kelvane {
 
 // A file or folder below the root that the walk could not list, and why.
@@ -24,8 +27,9 @@ struct ListFilesHooks {
   std::function<bool()> Abandon;  // asked after every pump: true ends the walk where it is
   // Receives every file and folder left out, so that the user learns what the list lacks.
   std::vector<LeftOutFile>* LeftOut = nullptr;
-  // A full path that the list leaves out without a word (the project file being written).
-  std::string Skip;
+  // Files the list leaves out without a word (the project file being written), by what they are,
+  // not how they are reached: through a link or a bind mount they are still left out.
+  std::vector<FileIdentity> Skip;
   std::string ProcRoot = "/proc";  // where the mounts are read; pseudo file systems are skipped
 };
 
@@ -33,6 +37,7 @@ struct ListFilesHooks {
 struct FolderEntry {
   std::string name;
   unsigned char type;  // d_type: DT_DIR, DT_REG, DT_LNK, ... or DT_UNKNOWN
+  ino_t inode;         // d_ino
   bool operator<(const FolderEntry& other) const { return name < other.name; }
 };
 
@@ -42,6 +47,9 @@ struct FolderEntry {
 // folder may be reached through a symbolic link (the root the user picked). A folder that cannot
 // be read whole gives its errno in error (what was read is kept).
 std::vector<FolderEntry> ReadFolder(const std::string& folder, bool followLink, int& error);
+// The same of a folder already opened (O_RDONLY | O_DIRECTORY); a descriptor that is not open
+// gives errno as it was.
+std::vector<FolderEntry> ReadFolder(FileDescriptor folder, int& error);
 
 // root: a folder without trailing separator, the root itself as "/". Appends to list, never
 // clears it: per folder, the files below its subfolders first, then its own files. Folders of

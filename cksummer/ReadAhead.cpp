@@ -1,93 +1,83 @@
 // ReadAhead: readers take the plan's items in order, each into a slot of a ring of kFiles; Take
-// waits for its item's slot.
+// waits for its item's slot. The state is shared with the readers, so that one kept by a read
+// that never returns can be let go without anything it uses going away under it.
 #include "cksummer/ReadAhead.h"
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
 #include <new>
+#include <stdexcept>
+#include <system_error>
 
 namespace kelvane {
 
-ReadAhead::ReadAhead(std::vector<Item> plan, const ConfinedFolder* root, int readers)
-    : plan_(std::move(plan)), root_(root), slots_(kFiles) {
-  readers_.reserve(static_cast<std::size_t>(readers));
-  try {
-    for (int i = 0; i < readers; ++i) readers_.emplace_back([this] { Reader(); });
-  } catch (...) {
-    // No thread to be had: those started stop again, and the run reads at each entry's turn.
-    Stop();
-    throw;
+namespace {
+
+constexpr std::size_t kNobody = std::numeric_limits<std::size_t>::max();
+
+struct Slot {
+  std::size_t item = 0;
+  enum State { free, reading, ready, dropped } state = free;
+  FileAhead file;
+};
+
+}  // namespace
+
+struct ReadAhead::State {
+  State(std::vector<int> plan, PathOf pathOf, std::shared_ptr<const ConfinedFolder> root)
+      : plan(std::move(plan)), pathOf(std::move(pathOf)), root(std::move(root)), slots(kFiles) {}
+
+  std::vector<int> plan;
+  PathOf pathOf;
+  std::shared_ptr<const ConfinedFolder> root;
+  std::mutex mutex;
+  std::condition_variable work;    // a reader may go on: room came free, or stop
+  std::condition_variable done;    // the file the run waits for is ready
+  std::condition_variable exited;  // a reader has returned
+  std::vector<Slot> slots;         // item k in slot k % kFiles
+  std::size_t next = 0;            // the next item a reader takes up
+  std::size_t taken = 0;           // items before it are taken or dropped
+  std::size_t bytesHeld = 0;
+  std::size_t waitingFor = kNobody;  // the item Take waits for
+  int idle = 0;                      // readers waiting for room
+  int running = 0;
+  std::vector<bool> gone;  // per reader: it has returned
+  std::atomic<bool> stop{false};
+
+  bool CanStart() const {
+    return next < plan.size() && next < taken + kFiles &&
+           slots[next % kFiles].state == Slot::free && bytesHeld < kBytes;
   }
-}
-
-ReadAhead::~ReadAhead() {
-  Stop();
-}
-
-void ReadAhead::Stop() {
-  {
-    const std::lock_guard lock(mutex_);
-    stop_ = true;
+  // Wakes the readers once enough room came free for a round of files, not at every one.
+  void WakeIfRoom() {
+    if (idle > 0 && next < plan.size() && taken + kFiles - next >= kWakeRoom) work.notify_all();
   }
-  work_.notify_all();
-  for (std::thread& reader : readers_)
-    if (reader.joinable()) reader.join();
-}
-
-FileAhead ReadAhead::Release(Slot& slot) {
-  bytesHeld_ -= slot.file.head.size();
-  FileAhead file = std::move(slot.file);
-  slot.file = FileAhead();
-  slot.state = Slot::free;
-  return file;  // closed by whoever drops it
-}
-
-void ReadAhead::Reader() {
-  std::unique_lock lock(mutex_);
-  for (;;) {
-    // Room for one more: a free slot, within the bytes held.
-    work_.wait(lock, [this] {
-      return stop_ || (next_ < plan_.size() && next_ < taken_ + kFiles &&
-                       slots_[next_ % kFiles].state == Slot::free && bytesHeld_ < kBytes);
-    });
-    if (stop_) return;
-    const std::size_t item = next_++;
-    Slot& slot = slots_[item % kFiles];
-    slot.item = item;
-    slot.state = Slot::reading;
-    lock.unlock();
-    FileAhead file;
-    try {
-      file = Read(plan_[item]);
-    } catch (...) {
-      // Out of memory, say: the file is left to its turn (not open), and this reader goes on.
-      file = FileAhead();
-    }
-    lock.lock();
-    if (slot.state == Slot::dropped) {
-      // Its turn went by while it was read (STOP, or the entry unticked).
-      slot.state = Slot::free;
-      lock.unlock();
-      file = FileAhead();  // closed outside the lock
-      lock.lock();
-      work_.notify_all();
-      continue;
-    }
-    bytesHeld_ += file.head.size();
-    slot.file = std::move(file);
-    slot.state = Slot::ready;
-    done_.notify_all();
+  // Frees the slot and gives what it held (the lock is held).
+  FileAhead Release(Slot& slot) {
+    bytesHeld -= slot.file.head.size();
+    FileAhead file = std::move(slot.file);
+    slot.file = FileAhead();
+    slot.state = Slot::free;
+    return file;  // closed by whoever drops it
   }
-}
+  FileAhead Read(const std::string& path) const;
+};
 
-FileAhead ReadAhead::Read(const Item& item) const {
+FileAhead ReadAhead::State::Read(const std::string& path) const {
   FileAhead ahead;
+  // No room in the descriptors: the file is opened at its turn.
+  ahead.room = DescriptorBudget::Process().TryTake();
+  if (!ahead.room) return ahead;
   try {
-    ahead.file = root_ ? OpenRegularFile(*root_, item.path) : OpenRegularFile(item.path);
+    ahead.file = root ? OpenRegularFile(*root, path) : OpenRegularFile(path);
   } catch (const ReadFailure&) {
-    return ahead;  // not open: the file is opened again at its turn, and fails or passes there
+    return FileAhead();  // not open: opened again at its turn, and fails or passes there
   }
   const int fd = ahead.file.descriptor.Get();
   const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
@@ -101,7 +91,7 @@ FileAhead ReadAhead::Read(const Item& item) const {
   // Block by block, as GetFileCRC32 reads, so that the meter moves alike; the read that finds
   // the end is left to the file's turn.
   std::size_t got = 0;
-  while (got < want) {
+  while (got < want && !stop.load(std::memory_order_relaxed)) {
     ssize_t n;
     do {
       n = ::read(fd, ahead.head.data() + got, std::min(want - got, kCRC32BufferSize));
@@ -119,37 +109,147 @@ FileAhead ReadAhead::Read(const Item& item) const {
   return ahead;
 }
 
-std::optional<FileAhead> ReadAhead::Take(int index) {
-  std::unique_lock lock(mutex_);
+ReadAhead::ReadAhead(std::vector<int> plan, PathOf pathOf,
+                     std::shared_ptr<const ConfinedFolder> root, int readers)
+    : state_(std::make_shared<State>(std::move(plan), std::move(pathOf), std::move(root))) {
+  state_->gone.assign(static_cast<std::size_t>(readers), false);
+  readers_.reserve(static_cast<std::size_t>(readers));
+  for (int i = 0; i < readers; ++i) {
+    {
+      const std::lock_guard lock(state_->mutex);
+      ++state_->running;
+    }
+    try {
+      readers_.emplace_back(&ReadAhead::Reader, state_, static_cast<std::size_t>(i));
+    } catch (const std::system_error&) {
+      // No more threads to be had: the readers started do the work.
+      const std::lock_guard lock(state_->mutex);
+      --state_->running;
+      break;
+    }
+  }
+  if (readers_.empty()) throw std::runtime_error("No reader thread can be started");
+}
+
+ReadAhead::~ReadAhead() {
+  State& s = *state_;
+  {
+    const std::lock_guard lock(s.mutex);
+    s.stop = true;
+  }
+  s.work.notify_all();
+  std::unique_lock lock(s.mutex);
+  s.exited.wait_for(lock, kStopGrace, [&s] { return s.running == 0; });
+  for (std::size_t i = 0; i < readers_.size(); ++i) {
+    if (s.gone[i]) {
+      lock.unlock();
+      readers_[i].join();
+      lock.lock();
+    } else {
+      // Held by a read that never returns: it ends on its own when the read does, and the state
+      // it shares stays until then.
+      readers_[i].detach();
+    }
+  }
+}
+
+void ReadAhead::Reader(const std::shared_ptr<State>& state, std::size_t self) {
+  State& s = *state;
+  std::unique_lock lock(s.mutex);
+  for (;;) {
+    ++s.idle;
+    s.work.wait(lock, [&s] { return s.stop || s.CanStart(); });
+    --s.idle;
+    if (s.stop) break;
+    const std::size_t item = s.next++;
+    Slot& slot = s.slots[item % kFiles];
+    slot.item = item;
+    slot.state = Slot::reading;
+    // Asked under the lock: the run's project is never read once the run has ended.
+    const std::string path = s.pathOf(s.plan[item]);
+    lock.unlock();
+    FileAhead file;
+    try {
+      file = s.Read(path);
+    } catch (...) {
+      // Out of memory, say: the file is left to its turn (not open), and this reader goes on.
+      file = FileAhead();
+    }
+    lock.lock();
+    if (slot.state == Slot::dropped || s.stop) {
+      // Its turn went by while it was read (STOP, or the entry unticked).
+      slot.state = Slot::free;
+      lock.unlock();
+      file = FileAhead();  // closed outside the lock
+      lock.lock();
+      continue;
+    }
+    s.bytesHeld += file.head.size();
+    slot.file = std::move(file);
+    slot.state = Slot::ready;
+    if (s.waitingFor == item) s.done.notify_one();
+  }
+  s.gone[self] = true;
+  --s.running;
+  s.exited.notify_all();
+}
+
+std::optional<FileAhead> ReadAhead::Take(int index, const std::function<bool()>& abandon) {
+  State& s = *state_;
+  std::unique_lock lock(s.mutex);
   // The plan's files before index are not wanted any more.
-  while (taken_ < plan_.size() && plan_[taken_].index < index) {
-    Slot& slot = slots_[taken_ % kFiles];
-    if (taken_ < next_) {
+  while (s.taken < s.plan.size() && s.plan[s.taken] < index) {
+    Slot& slot = s.slots[s.taken % kFiles];
+    if (s.taken < s.next) {
       if (slot.state == Slot::ready)
-        Release(slot);
+        s.Release(slot);
       else
         slot.state = Slot::dropped;
     } else {
       // Never taken up: no reader will.
-      next_ = taken_ + 1;
+      s.next = s.taken + 1;
     }
-    ++taken_;
+    ++s.taken;
   }
-  if (taken_ >= plan_.size() || plan_[taken_].index != index) {
-    work_.notify_all();
-    return std::nullopt;
+  s.WakeIfRoom();
+  if (s.taken >= s.plan.size() || s.plan[s.taken] != index) return std::nullopt;
+  const std::size_t item = s.taken;
+  Slot& slot = s.slots[item % kFiles];
+  const auto isReady = [&] { return slot.state == Slot::ready && slot.item == item; };
+  s.waitingFor = item;
+  while (!s.done.wait_for(lock, kPollEvery, isReady)) {
+    // The window's events run here (STOP among them): not under the lock.
+    lock.unlock();
+    const bool giveUp = abandon && abandon();
+    lock.lock();
+    if (giveUp && !isReady()) {
+      s.waitingFor = kNobody;
+      throw CRC32Abandoned();
+    }
   }
-  const std::size_t item = taken_;
-  work_.notify_all();
-  Slot& slot = slots_[item % kFiles];
-  done_.wait(lock, [&] { return slot.state == Slot::ready && slot.item == item; });
-  FileAhead file = Release(slot);
-  ++taken_;
-  work_.notify_all();
+  s.waitingFor = kNobody;
+  FileAhead file = s.Release(slot);
+  ++s.taken;
+  s.WakeIfRoom();
+  lock.unlock();
   // A file that could not be opened ahead is opened at its turn: a stick that came back, a share
   // that answered late or a descriptor limit the readers met pass as they would then.
   if (!file.file.descriptor.IsOpen()) return std::nullopt;
   return file;
+}
+
+void ReadAhead::Shed() {
+  std::vector<FileAhead> closing;
+  {
+    const std::lock_guard lock(state_->mutex);
+    for (Slot& slot : state_->slots) {
+      if (slot.state != Slot::ready || !slot.file.file.descriptor.IsOpen()) continue;
+      state_->bytesHeld -= slot.file.head.size();
+      closing.push_back(std::move(slot.file));
+      slot.file = FileAhead();
+    }
+  }
+  // Closed here, outside the lock; their items are opened at their turns.
 }
 
 }  // namespace kelvane

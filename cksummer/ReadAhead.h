@@ -3,9 +3,10 @@
 // always has requests to serve instead of one round trip at a time.
 #pragma once
 
-#include <condition_variable>
+#include <chrono>
 #include <cstddef>
-#include <mutex>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -18,55 +19,49 @@ namespace kelvane {
 
 class ReadAhead {
  public:
-  // One file of the run, in the run's order: the entry it stands for, and its path (below root
-  // when there is one, else as it stands).
-  struct Item {
-    int index;
-    std::string path;
-  };
+  // Where the file of entry index is: below root when there is one, else as it stands.
+  using PathOf = std::function<std::string(int index)>;
 
   // What is held at once, whatever the sizes of the files: a file of gigabytes is streamed by
-  // its reader at its turn, not held.
+  // its reader at its turn, not held. Descriptors are held within the process's budget too.
   static constexpr std::size_t kFiles = 64;
   static constexpr std::size_t kHeadBlocks = 16;  // 1 MiB of a file, in the CRC's blocks
   static constexpr std::size_t kBytes = std::size_t{32} << 20;
+  // Readers are woken when this much room came free, not at every file taken: one wake-up
+  // serves many files.
+  static constexpr std::size_t kWakeRoom = 16;
+  // How long a reader that does not stop (a read that never returns) is waited for at the end,
+  // and how often Take asks whether to give up its wait.
+  static constexpr std::chrono::milliseconds kStopGrace{1000};
+  static constexpr std::chrono::milliseconds kPollEvery{100};
 
-  // Starts readers threads on plan, which must be in the order of index. Throws when no thread
-  // can be started (the run then reads at each entry's turn).
-  ReadAhead(std::vector<Item> plan, const ConfinedFolder* root, int readers);
-  // Stops the readers, waits for each (a read under way ends first), and closes every file they
-  // opened: nothing of the run is left behind.
+  // Starts readers on plan, entry indices in increasing order; pathOf is asked (under the lock,
+  // so never after the destructor began) for each. Throws when no thread can be started (the run
+  // then reads at each entry's turn); keeps the readers that did start.
+  ReadAhead(std::vector<int> plan, PathOf pathOf, std::shared_ptr<const ConfinedFolder> root,
+            int readers);
+  // Stops the readers and waits for each (a read under way ends first), closing every file they
+  // opened, but waits no longer than kStopGrace for a read that hangs: such a reader is let go,
+  // and ends on its own once the read returns.
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // The file read ahead for entry index, once its readers have it; the files of the plan
-  // before it are dropped. nullopt when index is not (or no longer) in the plan, or when the
-  // file could not be opened ahead.
-  std::optional<FileAhead> Take(int index);
+  // The file read ahead for entry index, once its reader has it; the files of the plan before it
+  // are dropped. nullopt when index is not (or no longer) in the plan, or when the file could not
+  // be opened ahead. While it waits, abandon is asked every kPollEvery: true ends the wait with
+  // CRC32Abandoned (STOP, while a reader hangs on a read that never returns).
+  std::optional<FileAhead> Take(int index, const std::function<bool()>& abandon);
+
+  // Closes every file held ahead (each is opened again at its turn): the descriptor limit was
+  // met at an entry's turn.
+  void Shed();
 
  private:
-  struct Slot {
-    std::size_t item = 0;
-    enum State { free, reading, ready, dropped } state = free;
-    FileAhead file;
-  };
-  void Reader();
-  void Stop();
-  FileAhead Read(const Item& item) const;
-  // Frees the slot and gives what it held (the lock is held).
-  FileAhead Release(Slot& slot);
+  struct State;
+  static void Reader(const std::shared_ptr<State>& state, std::size_t self);
 
-  std::vector<Item> plan_;
-  const ConfinedFolder* root_;
-  std::mutex mutex_;
-  std::condition_variable work_;  // a reader may go on: a slot or room came free, or stop
-  std::condition_variable done_;  // a file is ready
-  std::vector<Slot> slots_;       // item k in slot k % kFiles
-  std::size_t next_ = 0;          // the next item a reader takes up
-  std::size_t taken_ = 0;         // items before it are taken or dropped
-  std::size_t bytesHeld_ = 0;
-  bool stop_ = false;
+  std::shared_ptr<State> state_;  // shared with the readers, which may outlive this object
   std::vector<std::thread> readers_;
 };
 

@@ -40,7 +40,8 @@ RegularFile CheckOpened(FileDescriptor file) {
 }  // namespace
 
 void FailWithErrno() {
-  throw ReadFailure{std::strerror(errno)};
+  const int error = errno;
+  throw ReadFailure{std::strerror(error), error};
 }
 
 bool MakeBlocking(int fd) {

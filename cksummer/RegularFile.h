@@ -15,9 +15,11 @@ struct RegularFile {
   std::int64_t size;  // as it was when opened
 };
 
-// Any failure to open or read a file, with why.
+// Any failure to open or read a file, with why: the system's text, and its errno where the
+// system gave one (0 for Kelvane's own reasons).
 struct ReadFailure {
   std::string reason;
+  int error = 0;
 };
 
 // Throw ReadFailure.

@@ -1,25 +1,25 @@
 // kelvane-cli check PROJECT COPY...: the window's Open, then its CHECK on each copy, then what the
 // terminal adds: the failed entries as lines, the extra files, the report and the exit status.
 // Copies on different devices are checked side by side, each on a thread of its own.
-#include <sys/stat.h>
-
-#include <exception>
-#include <filesystem>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
-#include "FileUti2/PathHelpers.h"
-#include "FileUti2/ReplaceFile.h"
+#include "FileUti2/FileIdentity.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/CopyCheck.h"
 #include "cli/CopyFolders.h"
 #include "cli/Interrupt.h"
+#include "cli/InterruptDeadline.h"
 #include "cli/JsonReport.h"
 #include "cli/PathArguments.h"
+#include "cli/ReportFile.h"
 #include "cli/SleepInhibitor.h"
 #include "cli/TerminalShell.h"
 #include "cli/TerminalText.h"
@@ -28,40 +28,11 @@ namespace kelvane::cli {
 
 namespace {
 
-// The report is checked before anything is read: it may not overwrite the project nor land on
-// a copy being verified (whose extra files it would add to), and a report that cannot be
-// written fails now rather than after a long run.
-void CheckReportTarget(const std::string& report, const std::string& project,
-                       const std::vector<std::string>& copies) {
-  struct stat reportInfo {
-  }, projectInfo{};
-  if (::stat(report.c_str(), &reportInfo) == 0 && ::stat(project.c_str(), &projectInfo) == 0 &&
-      reportInfo.st_dev == projectInfo.st_dev && reportInfo.st_ino == projectInfo.st_ino)
-    throw UsageError("the report " + report + " is the project file");
-  std::string target;
-  try {
-    target = SaveTarget(report);
-  } catch (const std::exception& error) {
-    throw CliError(kExitCannotWrite, error.what());
-  }
-  const auto real = [](const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
-    return error ? path : resolved.string();
-  };
-  const std::string folder = real(SplitPath(target).first);
-  for (const std::string& copyFolder : copies) {
-    const std::string copy = real(copyFolder);
-    if (folder == copy || folder.rfind(copy == "/" ? copy : copy + "/", 0) == 0)
-      throw UsageError("the report " + report + " lies inside the copy " + copyFolder);
-  }
-}
-
 // "exact", or what failed: "mismatch, missing or unreadable, extra files".
 std::string OutcomeText(const CopyCheck& copy) {
   if (copy.Failure()) return std::string("error: ") + copy.Failure()->what();
   const int status = copy.Status();
-  if (status == kExitInterrupted) return "interrupted";
+  if (InterruptRequested()) return "interrupted";
   if (status == kExitBadProject) return "no file selected";
   if (status == kExitValid) return "exact";
   std::string text;
@@ -72,15 +43,72 @@ std::string OutcomeText(const CopyCheck& copy) {
   return text;
 }
 
-// Each group's copies in turn, the groups side by side; one group runs on this thread.
+// Each group's copies in turn, the groups side by side; the first group runs on this thread, and
+// so does each group whose thread cannot be started (a limit on processes), after it.
 void RunGroups(const std::vector<std::vector<std::size_t>>& groups,
                std::vector<std::unique_ptr<CopyCheck>>& copies) {
   const auto runGroup = [&copies](const std::vector<std::size_t>& group) {
     for (const std::size_t index : group) copies[index]->Run();
   };
-  if (groups.size() == 1) return runGroup(groups.front());
   std::vector<std::jthread> threads;
-  for (const std::vector<std::size_t>& group : groups) threads.emplace_back(runGroup, group);
+  std::vector<const std::vector<std::size_t>*> inTurn;
+  for (std::size_t g = 1; g < groups.size(); ++g) {
+    try {
+      threads.emplace_back(runGroup, groups[g]);
+    } catch (const std::system_error&) {
+      inTurn.push_back(&groups[g]);
+    }
+  }
+  runGroup(groups.front());
+  for (const std::vector<std::size_t>* group : inTurn) runGroup(*group);
+}
+
+// What the copies found, told and written: the extra files and summaries, the outcome of each
+// copy among several, the report. Returns the exit status, with the failure that ended a run if
+// one did. The runs may still go on (a read that never returns): each copy is looked at under
+// its lock.
+struct Finding {
+  int status = kExitValid;
+  std::optional<CliError> failure;
+};
+
+Finding TellFindings(const std::vector<std::unique_ptr<CopyCheck>>& copies,
+                     const std::vector<std::string>& labels, const std::string& projectPath,
+                     const std::optional<ReportFile>& report, Console& console) {
+  std::vector<std::unique_lock<std::mutex>> locks;
+  for (const auto& copy : copies) locks.push_back(copy->Lock());
+  Finding found;
+  bool noneSelected = false;
+  for (const auto& copy : copies) {
+    copy->PrintFindings();
+    if (copy->Failure() && !found.failure) found.failure = copy->Failure();
+    noneSelected = noneSelected || copy->NoneSelected();
+    if (!copy->Failure() && !copy->NoneSelected()) found.status |= copy->Status();
+  }
+  const bool several = copies.size() > 1;
+  if (several)
+    for (std::size_t i = 0; i < copies.size(); ++i)
+      console.Out(labels[i] + ": " + OutcomeText(*copies[i]));
+  if (InterruptRequested())
+    found.status = InterruptStatus();
+  else if (found.failure)
+    found.status = found.failure->status();
+  else if (noneSelected)
+    found.status = kExitBadProject;
+  if (!found.failure && noneSelected) found.failure.emplace(kExitBadProject, "No file selected");
+
+  if (report) {
+    std::vector<Report> reports;
+    for (const auto& copy : copies) reports.push_back(copy->MakeReport());
+    const int status = found.status;
+    report->Write([&](const ReportWrite& write) {
+      if (several)
+        return WriteCopiesReport(projectPath, InterruptRequested(), status, reports, write);
+      WriteReport(reports.front(), write);
+      write("\n");
+    });
+  }
+  return found;
 }
 
 }  // namespace
@@ -91,7 +119,10 @@ int RunCheck(const Options& options, Console& console) {
   for (std::size_t i = 1; i < options.operands.size(); ++i)
     folders.push_back(ExistingFolder(options.operands[i]));
   CheckCopiesApart(folders);
-  if (options.report) CheckReportTarget(AbsolutePath(*options.report), projectPath, folders);
+  std::optional<ReportFile> report;
+  if (options.report) report.emplace(*options.report, projectPath, folders);
+  // A report on standard output is all that goes there, for a pipe into a JSON reader.
+  if (report && report->OnStandardOutput()) console.ResultsToStandardError();
 
   Session opened;
   const SystemRoots roots = RootsFromEnvironment();
@@ -107,6 +138,12 @@ int RunCheck(const Options& options, Console& console) {
     OpenProject(opened, opener);
   }
 
+  // The project and the report are no files of the distribution, wherever they lie.
+  std::vector<FileIdentity> leaveOut;
+  for (const std::optional<FileIdentity>& file :
+       {IdentityOf(projectPath), report ? report->Identity() : std::nullopt})
+    if (file) leaveOut.push_back(*file);
+
   const bool several = folders.size() > 1;
   std::vector<std::string> labels;
   std::vector<std::unique_ptr<CopyCheck>> copies;
@@ -114,12 +151,31 @@ int RunCheck(const Options& options, Console& console) {
     answers.folder = folders[i];
     answers.label = several ? FieldText(folders[i], true) : std::string();
     labels.push_back(answers.label);
-    copies.push_back(std::make_unique<CopyCheck>(opened, answers, options, console, i));
+    // Each copy its own session; the last takes over the opened one instead of copying it.
+    copies.push_back(
+        std::make_unique<CopyCheck>(i + 1 < folders.size() ? opened : std::move(opened), answers,
+                                    options, console, i, leaveOut));
   }
   if (several) console.Progress().SetLabels(labels);
 
   const InterruptGuard guard;
   {
+    // A read that never returns keeps a run from stopping: past the deadline what was found so
+    // far is told and written from here, and the program ends.
+    const InterruptDeadline deadline([&] {
+      console.Progress().Clear();
+      int status = InterruptStatus();
+      try {
+        const Finding found = TellFindings(copies, labels, projectPath, report, console);
+        status = found.status;
+        if (found.failure) console.Error(found.failure->what());
+      } catch (const CliError& error) {
+        console.Error(error.what());
+      }
+      console.Error("A read that does not return was left behind");
+      std::fflush(stdout);
+      std::_Exit(status);
+    });
     std::optional<SleepInhibitor> awake;
     if (!options.noInhibit) {
       std::string why = "kelvane-cli check is verifying " + folders.front();
@@ -130,39 +186,9 @@ int RunCheck(const Options& options, Console& console) {
   }
   console.Progress().Clear();
 
-  int status = kExitValid;
-  std::optional<CliError> failure;
-  bool noneSelected = false;
-  for (const auto& copy : copies) {
-    copy->PrintFindings();
-    if (copy->Failure() && !failure) failure = copy->Failure();
-    noneSelected = noneSelected || copy->NoneSelected();
-    if (!copy->Failure() && !copy->NoneSelected()) status |= copy->Status();
-  }
-  if (several)
-    for (std::size_t i = 0; i < copies.size(); ++i)
-      console.Out(labels[i] + ": " + OutcomeText(*copies[i]));
-  if (InterruptRequested())
-    status = kExitInterrupted;
-  else if (failure)
-    status = failure->status();
-  else if (noneSelected)
-    status = kExitBadProject;
-
-  if (options.report) {
-    std::vector<Report> reports;
-    for (const auto& copy : copies) reports.push_back(copy->MakeReport());
-    try {
-      WriteTextFile(*options.report,
-                    several ? FormatCopiesReport(projectPath, InterruptRequested(), status, reports)
-                            : FormatReport(reports.front()));
-    } catch (const std::exception& error) {
-      throw CliError(kExitCannotWrite, error.what());
-    }
-  }
-  if (failure) throw *failure;
-  if (noneSelected) throw CliError(kExitBadProject, "No file selected");
-  return status;
+  const Finding found = TellFindings(copies, labels, projectPath, report, console);
+  if (found.failure) throw *found.failure;
+  return found.status;
 }
 
 }  // namespace kelvane::cli

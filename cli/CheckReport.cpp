@@ -1,11 +1,35 @@
-// OutcomeName, FailureLine, EntryOutcomes and FailureStatus.
+// OutcomeName, FailureLine and EntryResults.
 #include "cli/CheckReport.h"
 
 #include "cli/CliError.h"
 #include "cli/TerminalText.h"
+#include "commands/EntryPath.h"
 #include "project/ValueEntry.h"
 
 namespace kelvane::cli {
+
+namespace {
+
+std::string OrDash(const std::string& text) {
+  return text.empty() ? "-" : text;
+}
+
+// Which sum of a mismatch differs: a CheckSum19 is told with both its values, since the CRC-32
+// pair on the line does not show it.
+std::string MismatchWhy(const EntryVerdict& verdict) {
+  const bool crcDiffers =
+      !verdict.computedCRC32 || Hex8(*verdict.computedCRC32) != verdict.storedCRC32;
+  const std::string computed19 =
+      verdict.computedCheckSum19 ? Hex8(*verdict.computedCheckSum19) : "-";
+  const bool cs19Differs = computed19 != verdict.storedCheckSum19;
+  std::string why = crcDiffers ? "CRC-32 differs" : "";
+  if (cs19Differs)
+    why += std::string(crcDiffers ? ", " : "") + "CheckSum19 differs: stored " +
+           OrDash(FieldText(verdict.storedCheckSum19, true)) + ", computed " + computed19;
+  return why;
+}
+
+}  // namespace
 
 const char* OutcomeName(EntryVerdict::Outcome outcome) {
   switch (outcome) {
@@ -20,41 +44,58 @@ const char* OutcomeName(EntryVerdict::Outcome outcome) {
 }
 
 std::string FailureLine(const Project& project, const EntryVerdict& verdict) {
-  const auto orDash = [](const std::string& text) { return text.empty() ? "-" : text; };
   std::string line = std::string(OutcomeName(verdict.outcome)) + "\t" +
                      FieldText(project.Entry(verdict.index), false) + "\t" +
                      FieldText(verdict.path, true) + "\t" +
-                     orDash(FieldText(verdict.storedCRC32, true)) + "\t" +
+                     OrDash(FieldText(verdict.storedCRC32, true)) + "\t" +
                      (verdict.computedCRC32 ? Hex8(*verdict.computedCRC32) : "-");
-  if (!verdict.reason.empty()) line += "\t" + FieldText(verdict.reason, true);
+  const std::string why =
+      verdict.outcome == EntryVerdict::mismatch ? MismatchWhy(verdict) : verdict.reason;
+  if (!why.empty()) line += "\t" + FieldText(why, true);
   return line;
 }
 
-std::vector<ReportEntry> EntryOutcomes(const Project& project,
-                                       const std::vector<EntryVerdict>& verdicts) {
-  std::vector<ReportEntry> entries;
-  for (int i = 0; i < project.Count(); ++i) {
-    ReportEntry& e = entries.emplace_back();
-    e.entry = project.Entry(i);
-    e.stored = project.StoredCRC32(i);
-    e.outcome = project.State(i) == TCheckState::cbGrayed ? "excluded" : "not reached";
+EntryResults::EntryResults(const Project& project, std::string copy)
+    : project_(project),
+      copy_(std::move(copy)),
+      results_(static_cast<std::size_t>(project.Count())) {}
+
+void EntryResults::Record(const EntryVerdict& verdict) {
+  Result& result = results_.at(static_cast<std::size_t>(verdict.index));
+  if (result.outcome == kNone) ++read_;
+  result.outcome = static_cast<std::uint8_t>(verdict.outcome);
+  result.known = 0;
+  if (verdict.computedCRC32) {
+    result.crc = *verdict.computedCRC32;
+    result.known |= kCrcKnown;
   }
-  for (const EntryVerdict& verdict : verdicts) {
-    ReportEntry& e = entries.at(static_cast<std::size_t>(verdict.index));
-    e.path = verdict.path;
-    e.computed = verdict.computedCRC32;
-    e.outcome = OutcomeName(verdict.outcome);
+  if (verdict.computedCheckSum19) {
+    result.checkSum19 = *verdict.computedCheckSum19;
+    result.known |= kCheckSum19Known;
   }
-  return entries;
+  if (verdict.path != ResolveEntry(copy_, project_.Entry(verdict.index)).path)
+    foundAt_[verdict.index] = verdict.path;
+  if (verdict.outcome == EntryVerdict::mismatch) status_ |= kExitMismatch;
+  if (verdict.outcome == EntryVerdict::unreadable) status_ |= kExitUnreadable;
+  if (verdict.outcome != EntryVerdict::valid) ++failed_;
 }
 
-int FailureStatus(const std::vector<EntryVerdict>& verdicts) {
-  int status = kExitValid;
-  for (const EntryVerdict& verdict : verdicts) {
-    if (verdict.outcome == EntryVerdict::mismatch) status |= kExitMismatch;
-    if (verdict.outcome == EntryVerdict::unreadable) status |= kExitUnreadable;
+ReportEntry EntryResults::Entry(int index) const {
+  const Result& result = results_.at(static_cast<std::size_t>(index));
+  ReportEntry e;
+  e.entry = project_.Entry(index);
+  e.stored = project_.StoredCRC32(index);
+  e.storedCheckSum19 = project_.StoredCheckSum19(index);
+  if (result.outcome == kNone) {
+    e.outcome = project_.IsExcluded(index) ? "excluded" : "not reached";
+    return e;
   }
-  return status;
+  const auto found = foundAt_.find(index);
+  e.path = found != foundAt_.end() ? found->second : ResolveEntry(copy_, e.entry).path;
+  if (result.known & kCrcKnown) e.computed = result.crc;
+  if (result.known & kCheckSum19Known) e.computedCheckSum19 = result.checkSum19;
+  e.outcome = OutcomeName(static_cast<EntryVerdict::Outcome>(result.outcome));
+  return e;
 }
 
 }  // namespace kelvane::cli

@@ -6,7 +6,8 @@
 
 namespace kelvane::cli {
 
-// The exit statuses; the failures of a check add up (1 + 2 + 4).
+// The exit statuses; the failures of a check add up (1 + 2 + 4). A run stopped by a signal
+// exits 128 + its number (InterruptStatus).
 inline constexpr int kExitValid = 0;
 inline constexpr int kExitMismatch = 1;
 inline constexpr int kExitUnreadable = 2;
@@ -15,7 +16,6 @@ inline constexpr int kExitUsage = 64;
 inline constexpr int kExitBadProject = 65;
 inline constexpr int kExitInternal = 70;
 inline constexpr int kExitCannotWrite = 74;
-inline constexpr int kExitInterrupted = 130;
 
 class CliError : public std::runtime_error {
  public:

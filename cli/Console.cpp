@@ -19,9 +19,10 @@ void PutLines(std::FILE* stream, const std::string& prefix, const std::string& t
 
 void Console::Result(const std::string& line) {
   progress_.WriteBetween([&] {
-    PutLines(stdout, "", line);
+    if (results_ != stdout) std::fflush(stdout);
+    PutLines(results_, "", line);
     // The progress line on stderr is redrawn next: what stdout holds must already be out.
-    if (progress_.Enabled()) std::fflush(stdout);
+    if (progress_.Enabled()) std::fflush(results_);
   });
 }
 

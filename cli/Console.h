@@ -2,6 +2,7 @@
 // kept out of their way.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,9 @@ class Console {
   bool Quiet() const { return quiet_; }
   ProgressLine& Progress() { return progress_; }
 
+  // From now on the results go to stderr: stdout holds something else (the JSON report).
+  void ResultsToStandardError() { results_ = stderr; }
+
   // A line of results on stdout, printed even with --quiet.
   void Result(const std::string& line);
   // A line on stdout that --quiet silences (the summary).
@@ -31,6 +35,7 @@ class Console {
  private:
   bool quiet_;
   ProgressLine progress_;
+  std::FILE* results_ = stdout;
 };
 
 }  // namespace kelvane::cli

@@ -3,8 +3,6 @@
 
 #include <exception>
 
-#include "cli/CheckReport.h"
-#include "cli/CliError.h"
 #include "cli/Interrupt.h"
 #include "cli/TerminalText.h"
 #include "commands/StatusLines.h"
@@ -22,27 +20,35 @@ int CurrentEntry(const WindowTexts& texts) {
 
 }  // namespace
 
-CopyCheck::CopyCheck(const Session& opened, const ShellAnswers& answers, const Options& options,
-                     Console& console, std::size_t slot)
-    : session_(opened),
+CopyCheck::CopyCheck(Session opened, const ShellAnswers& answers, const Options& options,
+                     Console& console, std::size_t slot, std::vector<FileIdentity> leaveOut)
+    : session_(std::move(opened)),
       answers_(answers),
       options_(options),
       console_(console),
+      leaveOut_(std::move(leaveOut)),
       progress_(
           session_.project, answers_.folder, [this] { return CurrentEntry(session_.texts); },
           console.Progress(), slot),
-      shell_(session_, console, answers_, &progress_) {
+      shell_(session_, console, answers_, &progress_),
+      results_(session_.project, answers_.folder) {
   shell_.onVerdict = [this](const EntryVerdict& verdict) {
-    verdicts_.push_back(verdict);
+    {
+      const std::lock_guard lock(mutex_);
+      results_.Record(verdict);
+    }
     if (verdict.outcome != EntryVerdict::valid)
       console_.Result(Labelled(FailureLine(session_.project, verdict)));
   };
   // The one box CHECK shows on its own is the summary; it is printed last.
   shell_.onMessage = [this](const std::string& text) {
-    if (summary_.empty())
+    std::unique_lock lock(mutex_);
+    if (summary_.empty()) {
       summary_ = text;
-    else
-      console_.Notice(Labelled(text));
+      return;
+    }
+    lock.unlock();
+    console_.Notice(Labelled(text));
   };
   shell_.beforeEject = [this] { LookForExtra(); };
 }
@@ -55,34 +61,39 @@ std::string CopyCheck::Labelled(const std::string& line) const {
 void CopyCheck::LookForExtra() {
   if (extraLooked_ || !(options_.extra || options_.report) || InterruptRequested()) return;
   extraLooked_ = true;
-  std::vector<ExtraFile> extra =
-      ExtraFiles(session_.project, answers_.folder, {}, [] { return InterruptRequested(); });
+  std::vector<ExtraFile> extra = ExtraFiles(session_.project, answers_.folder, leaveOut_, {},
+                                            [] { return InterruptRequested(); });
+  const std::lock_guard lock(mutex_);
   if (!InterruptRequested()) extra_ = std::move(extra);
 }
 
 void CopyCheck::Run() {
   try {
     iCheckClick(session_, shell_);
-    ran_ = true;
+    {
+      const std::lock_guard lock(mutex_);
+      ran_ = true;
+    }
     if (shell_.AutoEjectCleared())
       console_.Notice("No eject: " + FieldText(answers_.folder, true) +
                       " is not on an optical drive");
     LookForExtra();
   } catch (const std::exception& error) {
     // CHECK's own refusal of an empty list ("No file listed") is a fault of the project.
+    const std::lock_guard lock(mutex_);
     failure_.emplace(session_.project.Count() == 0 ? kExitBadProject : kExitInternal, error.what());
   }
 }
 
 bool CopyCheck::NoneSelected() const {
-  return ran_ && verdicts_.empty() && !InterruptRequested();
+  return ran_ && results_.Read() == 0 && !InterruptRequested();
 }
 
 int CopyCheck::Status() const {
-  if (InterruptRequested()) return kExitInterrupted;
+  if (InterruptRequested()) return InterruptStatus();
   if (failure_) return failure_->status();
   if (NoneSelected()) return kExitBadProject;
-  int status = FailureStatus(verdicts_);
+  int status = results_.Status();
   if (options_.extra && extra_ && !extra_->empty()) status |= kExitExtra;
   return status;
 }
@@ -92,9 +103,15 @@ void CopyCheck::PrintFindings() {
     for (const ExtraFile& file : *extra_)
       console_.Result(Labelled("extra\t" + FieldText(file.path, true) +
                                (file.kind == "file" ? "" : "\t" + file.kind)));
-  if (summary_.empty()) return;
+  // A run that a hung read holds has shown no summary: it is told as far as the run got, as
+  // STOP there would have told it.
+  const std::string summary =
+      !summary_.empty() || failure_
+          ? summary_
+          : SummaryText(results_.Failed(), results_.Read(), session_.project.Count());
+  if (summary.empty()) return;
   if (!answers_.label.empty()) console_.Out(answers_.label + ":");
-  console_.Out(summary_);
+  console_.Out(summary);
 }
 
 Report CopyCheck::MakeReport() const {
@@ -102,8 +119,8 @@ Report CopyCheck::MakeReport() const {
   report.project = answers_.projectPath;
   report.copy = answers_.folder;
   report.status = Status();
-  report.interrupted = report.status == kExitInterrupted;
-  report.entries = EntryOutcomes(session_.project, verdicts_);
+  report.interrupted = InterruptRequested();
+  report.entries = &results_;
   report.extra = extra_;
   return report;
 }

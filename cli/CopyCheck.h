@@ -1,13 +1,17 @@
 // One copy verified from the terminal: the window's CHECK in a session of its own, started from
 // the project as Open left it, and what the run found beyond the boxes. When several copies are
-// checked side by side, each has its own, on its own thread.
+// checked side by side, each has its own, on its own thread; what it found may be read from
+// another thread while it runs (Lock), for a run that a hung read keeps past a Ctrl+C.
 #pragma once
 
 #include <cstddef>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "FileUti2/FileIdentity.h"
+#include "cli/CheckReport.h"
 #include "cli/CliError.h"
 #include "cli/Console.h"
 #include "cli/ExtraFiles.h"
@@ -21,10 +25,11 @@ namespace kelvane::cli {
 
 class CopyCheck {
  public:
-  // opened: the session Open has filled; answers.folder is the copy, answers.label leads its
-  // lines; slot is its progress line.
-  CopyCheck(const Session& opened, const ShellAnswers& answers, const Options& options,
-            Console& console, std::size_t slot);
+  // opened: the session Open has filled (the last copy takes it over); answers.folder is the
+  // copy, answers.label leads its lines; slot is its progress line; leaveOut the files that are
+  // never extra (the project, the report).
+  CopyCheck(Session opened, const ShellAnswers& answers, const Options& options, Console& console,
+            std::size_t slot, std::vector<FileIdentity> leaveOut);
   CopyCheck(const CopyCheck&) = delete;
   CopyCheck& operator=(const CopyCheck&) = delete;
 
@@ -33,14 +38,18 @@ class CopyCheck {
   void Run();
 
   const std::string& Copy() const { return answers_.folder; }
-  // 1 a mismatch, 2 missing or unreadable, 4 extra files (with --extra); 130 after Ctrl+C, 65
-  // when nothing was selected, else the failure's.
+
+  // What follows reads what the run found: call it with Lock() held.
+  [[nodiscard]] std::unique_lock<std::mutex> Lock() const { return std::unique_lock(mutex_); }
+  // 1 a mismatch, 2 missing or unreadable, 4 extra files (with --extra); InterruptStatus() after
+  // a signal, 65 when nothing was selected, else the failure's.
   int Status() const;
   // Every entry was excluded: the run read nothing, which must never pass.
   bool NoneSelected() const;
   // The error that ended the run, with the exit status it stands for.
   const std::optional<CliError>& Failure() const { return failure_; }
   // Prints the extra files (with --extra), then the summary, led by the label if there is one.
+  // A run that has not ended is summed up as far as it got.
   void PrintFindings();
   // This copy's record, as the report holds it.
   Report MakeReport() const;
@@ -54,9 +63,11 @@ class CopyCheck {
   ShellAnswers answers_;
   const Options& options_;
   Console& console_;
+  std::vector<FileIdentity> leaveOut_;
   RunProgress progress_;
   TerminalShell shell_;
-  std::vector<EntryVerdict> verdicts_;
+  mutable std::mutex mutex_;  // guards what follows, which the run's thread writes
+  EntryResults results_;
   std::string summary_;
   std::optional<std::vector<ExtraFile>> extra_;  // none when not looked for, or cut short
   bool extraLooked_ = false;

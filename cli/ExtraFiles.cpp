@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <set>
 #include <unordered_set>
 
@@ -25,18 +26,20 @@ const char* KindOf(mode_t mode) {
 }
 
 struct ExtraWalk {
+  const EntryResolver& resolver;
   const std::unordered_set<std::string>& matched;
+  const std::vector<FileIdentity>& leaveOut;
   const std::function<void()>& pump;
   const std::function<bool()>& abandon;
   std::set<std::string> pseudoMounts;
   std::vector<ExtraFile> extra;
   bool abandoned = false;
 
-  void Folder(const std::string& folder, bool isRoot) {
+  void Folder(const std::string& folder) {
     // Views of the kernel hold nothing that was copied.
     if (pseudoMounts.count(folder)) return;
     int error = 0;
-    const std::vector<FolderEntry> entries = ReadFolder(folder, isRoot, error);
+    const std::vector<FolderEntry> entries = ReadFolder(resolver.OpenFolder(folder), error);
     if (error != 0) {
       extra.push_back({folder + "/", "unreadable folder"});
       return;
@@ -49,15 +52,22 @@ struct ExtraWalk {
     }
   }
 
+  bool LeftOut(const struct stat& st) const {
+    return std::find(leaveOut.begin(), leaveOut.end(), IdentityOf(st)) != leaveOut.end();
+  }
+
   void Entry(const std::string& path) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return;  // gone since the folder was read
-    if (S_ISDIR(st.st_mode)) return Folder(path, false);
+    if (resolver.Look(path, st, false) != 0) return;  // gone since the folder was read
+    if (S_ISDIR(st.st_mode)) return Folder(path);
+    // The path an entry names is that entry's, whatever is there: its failure is told as the
+    // entry's, never again as extra.
+    if (matched.count(path)) return;
     if (S_ISLNK(st.st_mode)) {
-      if (::stat(path.c_str(), &st) != 0) return Add(path, "broken link");
+      if (resolver.Look(path, st, true) != 0) return Add(path, "broken link");
       if (S_ISDIR(st.st_mode)) return Add(path, "link to a folder");
     }
-    if (S_ISREG(st.st_mode) && matched.count(path)) return;
+    if (S_ISREG(st.st_mode) && LeftOut(st)) return;
     Add(path, KindOf(st.st_mode));
   }
 
@@ -67,6 +77,7 @@ struct ExtraWalk {
 }  // namespace
 
 std::vector<ExtraFile> ExtraFiles(const Project& project, const std::string& copy,
+                                  const std::vector<FileIdentity>& leaveOut,
                                   const std::function<void()>& pump,
                                   const std::function<bool()>& abandon) {
   // Resolved as CHECK resolves them: a file answers one entry at most.
@@ -78,17 +89,17 @@ std::vector<ExtraFile> ExtraFiles(const Project& project, const std::string& cop
     const EntryPath exact = resolver.Exact(entry);
     if (!exact.safe) continue;
     struct stat st {};
-    if (::stat(exact.path.c_str(), &st) == 0) {
+    if (resolver.Look(exact.path, st, false) == 0) {
       matched.insert(exact.path);
     } else if (const auto found = resolver.Find(entry)) {
       matched.insert(*found);
     }
   }
 
-  ExtraWalk walk{matched, pump, abandon, {}, {}};
+  ExtraWalk walk{resolver, matched, leaveOut, pump, abandon, {}, {}};
   for (const Mount& mount : ReadMounts())
     if (IsPseudoFileSystem(mount.fstype)) walk.pseudoMounts.insert(mount.point);
-  walk.Folder(copy, true);
+  walk.Folder(copy);
   return std::move(walk.extra);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FileUti2/FileIdentity.h"
 #include "project/Project.h"
 
 namespace kelvane::cli {
@@ -19,11 +20,15 @@ struct ExtraFile {
 // depth first: every name, dot folders and their files included, since the point is to find what
 // was added. A regular file (or a link to one) that no entry matches is a "file"; anything else
 // that is not a folder is listed with its kind; a folder that cannot be read is listed as such,
-// for what it holds is unknown. An entry matches the file that CHECK reads for it: its exact path
-// if that exists, else the one found ignoring case or as Windows-1252. Every entry counts,
-// excluded or not: its file belongs to the distribution. pump runs at every step of the walk;
-// abandon ends it early (the list is then incomplete).
+// for what it holds is unknown. An entry matches the path that CHECK reads for it: its exact path
+// if that exists (whatever it is: a FIFO there is an unreadable entry, not an extra file), else
+// the one found ignoring case or as Windows-1252. Every entry counts, excluded or not: its file
+// belongs to the distribution. Files in leaveOut (the project, its sidecar, the report) are no
+// files of the distribution and never extra. Everything is looked at inside the copy, as CHECK
+// reads it: a link out of it tells nothing of what lies outside. pump runs at every step of the
+// walk; abandon ends it early (the list is then incomplete).
 std::vector<ExtraFile> ExtraFiles(const Project& project, const std::string& copy,
+                                  const std::vector<FileIdentity>& leaveOut,
                                   const std::function<void()>& pump,
                                   const std::function<bool()>& abandon);
 

@@ -1,9 +1,8 @@
-// JsonString, FormatReport, FormatCopiesReport and WriteTextFile.
+// JsonString, WriteReport and WriteCopiesReport.
 #include "cli/JsonReport.h"
 
 #include <cstdio>
 
-#include "FileUti2/ReplaceFile.h"
 #include "FileUti2/TextEncoding.h"
 #include "project/ValueEntry.h"
 
@@ -50,64 +49,67 @@ std::string JsonString(std::string_view bytes) {
 
 namespace {
 
+std::string HexOrNull(const std::optional<std::uint32_t>& sum) {
+  return sum ? "\"" + Hex8(*sum) + "\"" : "null";
+}
+
 std::string Record(const ReportEntry& e) {
   return "{\"entry\": " + JsonString(e.entry) +
          ", \"path\": " + (e.path ? JsonString(*e.path) : "null") +
-         ", \"stored\": " + JsonString(e.stored) +
-         ", \"computed\": " + (e.computed ? "\"" + Hex8(*e.computed) + "\"" : "null") +
+         ", \"stored\": " + JsonString(e.stored) + ", \"computed\": " + HexOrNull(e.computed) +
+         ", \"storedCheckSum19\": " + JsonString(e.storedCheckSum19) +
+         ", \"computedCheckSum19\": " + HexOrNull(e.computedCheckSum19) +
          ", \"outcome\": " + JsonString(e.outcome) + "}";
 }
 
-template <typename T, typename Format>
-std::string Array(const std::vector<T>& items, Format format) {
-  if (items.empty()) return "[]";
-  std::string json = "[\n";
-  for (std::size_t i = 0; i < items.size(); ++i)
-    json += "    " + format(items[i]) + (i + 1 < items.size() ? ",\n" : "\n");
-  return json + "  ]";
+std::string ExtraRecord(const ExtraFile& e) {
+  return "{\"path\": " + JsonString(e.path) + ", \"kind\": " + JsonString(e.kind) + "}";
+}
+
+// "[", the items one a line, "]"; "[]" when there are none. record(i) gives item i.
+template <typename Record>
+void WriteArray(int count, Record record, const ReportWrite& write, const std::string& indent) {
+  if (count == 0) return write("[]");
+  write("[\n");
+  for (int i = 0; i < count; ++i)
+    write(indent + "    " + record(i) + (i + 1 < count ? ",\n" : "\n"));
+  write(indent + "  ]");
 }
 
 }  // namespace
 
-std::string FormatReport(const Report& report) {
-  return "{\n  \"project\": " + JsonString(report.project) +
-         ",\n  \"copy\": " + JsonString(report.copy) +
-         ",\n  \"interrupted\": " + (report.interrupted ? "true" : "false") +
-         ",\n  \"status\": " + std::to_string(report.status) +
-         ",\n  \"entries\": " + Array(report.entries, Record) + ",\n  \"extra\": " +
-         (report.extra ? Array(*report.extra,
-                               [](const ExtraFile& e) {
-                                 return "{\"path\": " + JsonString(e.path) +
-                                        ", \"kind\": " + JsonString(e.kind) + "}";
-                               })
-                       : "null") +
-         "\n}\n";
-}
-
-std::string FormatCopiesReport(const std::string& project, bool interrupted, int status,
-                               const std::vector<Report>& copies) {
-  std::string json = "{\n  \"project\": " + JsonString(project) +
-                     ",\n  \"interrupted\": " + (interrupted ? "true" : "false") +
-                     ",\n  \"status\": " + std::to_string(status) + ",\n  \"copies\": [";
-  for (std::size_t i = 0; i < copies.size(); ++i) {
-    // Each copy's report one level in: every line but its last moved four spaces right (no
-    // string holds a line break, JsonString escapes them).
-    std::string record = FormatReport(copies[i]);
-    record.pop_back();
-    std::string indented = "\n    ";
-    for (const char c : record) {
-      if (c == '\n')
-        indented.append("\n    ");
-      else
-        indented.push_back(c);
-    }
-    json += indented + (i + 1 < copies.size() ? "," : "");
+void WriteReport(const Report& report, const ReportWrite& write, const std::string& indent) {
+  const std::string in = "\n" + indent + "  ";
+  write("{" + in + "\"project\": " + JsonString(report.project) + "," + in +
+        "\"copy\": " + JsonString(report.copy) + "," + in +
+        "\"interrupted\": " + (report.interrupted ? "true" : "false") + "," + in +
+        "\"status\": " + std::to_string(report.status) + "," + in + "\"entries\": ");
+  const EntryResults& entries = *report.entries;
+  WriteArray(
+      entries.Count(), [&entries](int i) { return Record(entries.Entry(i)); }, write, indent);
+  write("," + in + "\"extra\": ");
+  if (report.extra) {
+    const std::vector<ExtraFile>& extra = *report.extra;
+    WriteArray(
+        static_cast<int>(extra.size()),
+        [&extra](int i) { return ExtraRecord(extra[static_cast<std::size_t>(i)]); }, write, indent);
+  } else {
+    write("null");
   }
-  return json + "\n  ]\n}\n";
+  write("\n" + indent + "}");
 }
 
-void WriteTextFile(const std::string& path, std::string_view text) {
-  ReplaceFileBytes(path, text);
+void WriteCopiesReport(const std::string& project, bool interrupted, int status,
+                       const std::vector<Report>& copies, const ReportWrite& write) {
+  write("{\n  \"project\": " + JsonString(project) +
+        ",\n  \"interrupted\": " + (interrupted ? "true" : "false") +
+        ",\n  \"status\": " + std::to_string(status) + ",\n  \"copies\": [");
+  for (std::size_t i = 0; i < copies.size(); ++i) {
+    write("\n    ");
+    WriteReport(copies[i], write, "    ");
+    if (i + 1 < copies.size()) write(",");
+  }
+  write("\n  ]\n}\n");
 }
 
 }  // namespace kelvane::cli

@@ -1,12 +1,16 @@
 // kelvane-cli new SOURCE PROJECT: the window's New, then its Save.
+#include <cstdlib>
+#include <exception>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "FileUti2/ReplaceFile.h"
 #include "cksummer/FileChecksums.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "cli/InterruptDeadline.h"
 #include "cli/PathArguments.h"
 #include "cli/SleepInhibitor.h"
 #include "cli/TerminalShell.h"
@@ -26,6 +30,12 @@ int RunNew(const Options& options, Console& console) {
   ShellAnswers answers;
   answers.folder = ExistingFolder(options.operands[0]);
   answers.projectPath = AbsolutePath(options.operands[1]);
+  // A project that cannot be written fails now, not after every file of the tree was read.
+  try {
+    (void)SaveTarget(answers.projectPath);
+  } catch (const std::exception& error) {
+    throw CliError(kExitCannotWrite, error.what());
+  }
   // New shows how far it got once the entries are listed: as many as the values it has stored.
   RunProgress progress(
       session.project, answers.folder, [&session] { return session.project.ValueCount(); },
@@ -47,6 +57,12 @@ int RunNew(const Options& options, Console& console) {
 
   const InterruptGuard guard;
   try {
+    // After a signal nothing is written: a read that never returns is not waited for.
+    const InterruptDeadline deadline([&console] {
+      console.Progress().Clear();
+      console.Error("A read that never returned was left unfinished");
+      std::_Exit(InterruptStatus());
+    });
     // No sleep in the middle: a stick is often lost and found again on resume.
     std::optional<SleepInhibitor> awake;
     if (!options.noInhibit)
@@ -60,16 +76,16 @@ int RunNew(const Options& options, Console& console) {
   }
   console.Progress().Clear();
   // A project cut short is not the tree: it is not written.
-  if (InterruptRequested()) return kExitInterrupted;
+  if (InterruptRequested()) return InterruptStatus();
 
   try {
     // A Ctrl+C now waits for the save to end: it never leaves half a file or a temporary one.
     const SignalHold hold;
     iSaveClick(session, shell);
   } catch (const std::exception& error) {
-    throw CliError(InterruptRequested() ? kExitInterrupted : kExitCannotWrite, error.what());
+    throw CliError(InterruptRequested() ? InterruptStatus() : kExitCannotWrite, error.what());
   }
-  if (InterruptRequested()) return kExitInterrupted;
+  if (InterruptRequested()) return InterruptStatus();
   // A pipeline must notice a project that lacks part of the tree.
   return leftOut ? kExitUnreadable : kExitValid;
 }

@@ -1,7 +1,9 @@
 // kelvane-cli: New, Save, Open and CHECK of the window, run from a terminal or a script.
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -35,9 +37,23 @@ int Run(const Options& options, Console& console) {
   return kExitInternal;
 }
 
+// As servers do: the soft limit on descriptors raised to the hard one, so that many copies read
+// side by side have room for their files ahead (the readers still keep within what there is).
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    (void)::setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed pipe on the output (check ... | head -1) is a failed write, not the end: the run
+  // goes on and its report is still written.
+  std::signal(SIGPIPE, SIG_IGN);
+  RaiseDescriptorLimit();
   Options options;
   try {
     options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -2,15 +2,18 @@
 #include "commands/EntryResolver.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <locale.h>
 #include <sys/stat.h>
 #include <wctype.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "FileUti2/FileDescriptor.h"
 #include "FileUti2/PathHelpers.h"
 #include "FileUti2/TextEncoding.h"
 
@@ -37,13 +40,6 @@ std::string Fold(std::string_view name) {
   return EncodeUtf8(codes);
 }
 
-// Only a name that is not there counts as missing; any other failure (no permission, a pulled
-// disc) leaves the exact path to be reported as unreadable.
-bool Missing(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
-}
-
 // Why an entry was not read when it is not safe to read.
 std::string UnsafeReason(const std::string& entry) {
   if (entry.find('\0') != std::string::npos) return "The entry holds a NUL byte";
@@ -53,14 +49,52 @@ std::string UnsafeReason(const std::string& entry) {
 }  // namespace
 
 EntryResolver::EntryResolver(std::string base, Links links) : base_(std::move(base)) {
-  if (links == inBase) root_ = std::make_unique<ConfinedFolder>(base_);
+  if (links == inBase) root_ = std::make_shared<const ConfinedFolder>(base_);
 }
 
-void EntryResolver::NameExactly(const Project& project) {
-  for (int i = 0; i < project.Count(); ++i) {
-    const EntryPath exact = Exact(project.Entry(i));
-    if (exact.safe) exactNames_.insert(exact.path);
+bool EntryResolver::NamedExactly(const std::string& path) {
+  if (!named_) return false;
+  const std::hash<std::string> hash;
+  if (!exactIndexed_) {
+    exactIndexed_ = true;
+    exactByHash_.reserve(static_cast<std::size_t>(named_->Count()));
+    for (int i = 0; i < named_->Count(); ++i) {
+      const EntryPath exact = Exact(named_->Entry(i));
+      if (exact.safe) exactByHash_.emplace_back(hash(exact.path), i);
+    }
+    std::sort(exactByHash_.begin(), exactByHash_.end());
   }
+  const std::size_t wanted = hash(path);
+  for (auto it = std::lower_bound(exactByHash_.begin(), exactByHash_.end(),
+                                  std::pair<std::size_t, int>(wanted, 0));
+       it != exactByHash_.end() && it->first == wanted; ++it)
+    if (Exact(named_->Entry(it->second)).path == path) return true;
+  return false;
+}
+
+int EntryResolver::Look(const std::string& path, struct stat& st, bool follow) const {
+  if (!root_) return follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+  // Through the copy itself: a link on the way that points out of it tells nothing of what lies
+  // outside (whether /etc holds PASSWD, say).
+  const FileDescriptor look(root_->Open(path == base_ ? "." : AheadPath(path),
+                                        O_PATH | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW)));
+  if (!look.IsOpen()) return -1;
+  return ::fstat(look.Get(), &st);
+}
+
+FileDescriptor EntryResolver::OpenFolder(const std::string& folder) const {
+  constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
+  if (!root_) return FileDescriptor(::open(folder.c_str(), kFlags));
+  // Listed through the copy when reads stay in it, as the looks are.
+  if (folder == base_) return FileDescriptor(root_->Open(".", kFlags));
+  return FileDescriptor(root_->Open(AheadPath(folder), kFlags | O_NOFOLLOW));
+}
+
+// Only a name that is not there counts as missing; any other failure (no permission, a pulled
+// disc) leaves the exact path to be reported as unreadable.
+bool EntryResolver::Missing(const std::string& path) const {
+  struct stat st {};
+  return Look(path, st, false) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
 std::uint32_t EntryResolver::CRC32(const std::string& path, ProgressSink& meter,
@@ -79,11 +113,13 @@ const EntryResolver::Folder& EntryResolver::NamesOf(const std::string& folder) {
   const auto known = folders_.find(folder);
   if (known != folders_.end()) return known->second;
   Folder& names = folders_[folder];
+  FileDescriptor fd = OpenFolder(folder.empty() ? "/" : folder);
   std::vector<std::string> listed;
-  if (const std::unique_ptr<DIR, int (*)(DIR*)> dir(
-          ::opendir(folder.empty() ? "/" : folder.c_str()), ::closedir);
-      dir) {
-    while (const dirent* entry = ::readdir(dir.get())) listed.emplace_back(entry->d_name);
+  if (fd.IsOpen()) {
+    if (const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd.Get()), ::closedir); dir) {
+      fd.Release();
+      while (const dirent* entry = ::readdir(dir.get())) listed.emplace_back(entry->d_name);
+    }
   }
   for (const std::string& name : listed) {
     if (name == "." || name == "..") continue;
@@ -123,7 +159,7 @@ std::optional<std::string> EntryResolver::Find(const std::string& entry) {
   if (!found && !IsValidUtf8(relative)) found = FindRelative(Windows1252ToUtf8(relative));
   if (!found || *found == exact.path) return found;
   // README and Readme on a copy that has README only: Readme is missing, not a second README.
-  if (exactNames_.count(*found) || !taken_.insert(*found).second) return std::nullopt;
+  if (NamedExactly(*found) || !taken_.insert(*found).second) return std::nullopt;
   return found;
 }
 
@@ -141,6 +177,7 @@ EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, Progress
     return read;
   } catch (const CRC32Error& error) {
     read.reason = error.Reason();
+    read.error = error.Error();
   } catch (const CRC32Abandoned&) {
     read.abandoned = true;
     return read;
@@ -151,8 +188,11 @@ EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, Progress
   read.path = *found;
   try {
     read.crc = resolver.CRC32(read.path, meter, readStep);
+    read.reason.clear();
+    read.error = 0;
   } catch (const CRC32Error& error) {
     read.reason = error.Reason();
+    read.error = error.Error();
   } catch (const CRC32Abandoned&) {
     read.abandoned = true;
   }

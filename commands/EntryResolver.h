@@ -2,6 +2,8 @@
 // bytes first, else ignoring case, else the entry's bytes read as Windows-1252.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -9,8 +11,11 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "FileUti2/ConfinedFolder.h"
+#include "FileUti2/FileDescriptor.h"
 #include "cksummer/FileChecksums.h"
 #include "commands/EntryPath.h"
 #include "project/Project.h"
@@ -28,8 +33,9 @@ class EntryResolver {
   explicit EntryResolver(std::string base, Links links = followLinks);
 
   // A file answers one entry at most: a file that some entry of project names exactly is never
-  // found for another entry by case or code page.
-  void NameExactly(const Project& project);
+  // found for another entry by case or code page. project must outlive the resolver, its entries
+  // unchanged.
+  void NameExactly(const Project& project) { named_ = &project; }
 
   // The path built from the entry's exact bytes, and whether the entry is safe to read. Touches
   // no file.
@@ -51,6 +57,14 @@ class EntryResolver {
   // in the base, else path itself.
   std::string AheadPath(const std::string& path) const;
   const ConfinedFolder* Root() const { return root_.get(); }
+  std::shared_ptr<const ConfinedFolder> SharedRoot() const { return root_; }
+
+  // lstat(2), or stat(2) with follow, of a path below the base, resolved as the resolver's links
+  // say: inside the base, links and all, when reads stay there. -1 with errno on failure.
+  int Look(const std::string& path, struct stat& st, bool follow) const;
+  // A folder below the base (or the base itself) opened for listing, as Look resolves it; not
+  // open, errno set, on failure. A link in its last name is not followed below the base.
+  FileDescriptor OpenFolder(const std::string& folder) const;
 
  private:
   struct Folder {
@@ -59,12 +73,19 @@ class EntryResolver {
   };
   const Folder& NamesOf(const std::string& folder);
   std::optional<std::string> FindRelative(const std::string& relative);
+  bool Missing(const std::string& path) const;
+  // Whether an entry of the named project has path as its exact path.
+  bool NamedExactly(const std::string& path);
 
   std::string base_;
-  std::unique_ptr<ConfinedFolder> root_;  // inBase only
+  std::shared_ptr<const ConfinedFolder> root_;  // inBase only; readers ahead share it
   std::map<std::string, Folder> folders_;
-  std::unordered_set<std::string> exactNames_;  // full paths that entries name exactly
-  std::unordered_set<std::string> taken_;       // full paths found for an entry by Find
+  const Project* named_ = nullptr;
+  // The entries' exact paths by hash, made at the first look by case: a run whose files are
+  // all where the entries say never needs them, and a million entries take 16 MB, not 100.
+  std::vector<std::pair<std::size_t, int>> exactByHash_;
+  bool exactIndexed_ = false;
+  std::unordered_set<std::string> taken_;  // full paths found for an entry by Find
 };
 
 // What a run read for one entry.
@@ -72,6 +93,7 @@ struct EntryRead {
   std::string path;                  // where the file was found, else the path built from the entry
   std::optional<std::uint32_t> crc;  // none when the entry is not safe or cannot be read
   std::string reason;                // why not, for a terminal's line
+  int error = 0;                     // the system's errno behind reason, 0 when none
   bool abandoned = false;            // STOP or QUIT came between two blocks of the file
 };
 

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "FileUti2/FileIdentity.h"
 #include "FileUti2/PathHelpers.h"
 #include "cksummer/FileChecksums.h"
 #include "cksummer/ListFiles.h"
@@ -102,7 +103,9 @@ void Run(Session& session, Shell& shell, const std::string& folder) {
   std::vector<std::string> files;
   std::vector<LeftOutFile> leftOut;
   ListFilesHooks hooks;
-  hooks.Skip = session.LeaveOutOfNew;
+  if (!session.LeaveOutOfNew.empty())
+    if (const std::optional<FileIdentity> project = IdentityOf(session.LeaveOutOfNew))
+      hooks.Skip.push_back(*project);
   hooks.Pump = [&shell] { shell.PumpEvents(); };
   // QUIT does not wait for the listing: the program must not go on reading a disc unseen.
   hooks.Abandon = [&session] { return session.Closing; };

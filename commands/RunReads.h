@@ -44,6 +44,7 @@ class RunReads {
   };
 
   Session& session_;
+  Shell& shell_;
   EntryResolver& resolver_;
   Meter meter_;
   std::optional<ReadAhead> ahead_;

@@ -21,8 +21,9 @@ struct Session {
   std::string TrayDevice;          // optical drive device; empty: /dev/cdrom, else /dev/sr0
   std::string ProcRoot = "/proc";  // where mounts are read, and the kernel's view of devices,
   std::string SysRoot = "/sys";    // for the optical-drive questions (tests give fake trees)
-  std::string LeaveOutOfNew;       // a full path New does not list: the project file a terminal
-                                   // writes into the tree it lists
+  std::string LeaveOutOfNew;       // a file New does not list however it is reached (a link, a
+                                   // bind mount): the project file a terminal writes into the
+                                   // tree it lists
   bool ReadSequential = false;     // one file at a time, never reading ahead (kelvane-cli
                                    // --sequential, for media the user knows better)
   CRC32ReadStep ReadStep;          // how the runs read a file's blocks; empty: read(2) (tests count

@@ -21,6 +21,8 @@ struct EntryVerdict {
   std::optional<std::uint32_t> computedCRC32;  // none when the file could not be read
   Outcome outcome;
   std::string reason = {};  // why it could not be read, for a terminal's line
+  std::string storedCheckSum19 = {};
+  std::optional<std::uint32_t> computedCheckSum19 = {};  // none when the file could not be read
 };
 
 class Shell {

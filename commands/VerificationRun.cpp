@@ -20,13 +20,6 @@ namespace kelvane {
 
 namespace {
 
-// Flag "0" excludes an entry; so does a hand-edited value entry too short to have a flag. Any
-// other flag, "1" or not, leaves it selected.
-bool IsExcluded(const Project& p, int index) {
-  const char flag = p.Flag(index);
-  return flag == '0' || flag == '\0';
-}
-
 // What follows a file name's last "\" or ":" (the entry as stored, with its "\" separators).
 std::string FileNamePart(const std::string& entry) {
   const std::size_t cut = entry.find_last_of("\\:");
@@ -39,15 +32,6 @@ std::string MismatchText(const std::string& entry, const std::string& storedCRC,
          FileNamePart(entry) + "\r" + std::string(40, '-') + "\r" + "Stored value\t: " + storedCRC +
          " H\r" + "Checked value\t" + ": " + Hex8(computedCRC) + " H\r\n" + "\r\n" +
          "Do you want to continue to check the rest of files?";
-}
-
-std::string SummaryText(int errors, int checked, int total) {
-  const std::string rule(25, '-');
-  return "Error(s) found\t: " + std::to_string(errors) + "\r" +
-         "Cheksum valid\t: " + std::to_string(checked - errors) + "\r" + rule + "\r" +
-         "Checked \t: " + std::to_string(checked) + "\r" +
-         "Skipped \t: " + std::to_string(total - checked) + "\r" + rule + "\r" +
-         "Total file(s)\t: " + std::to_string(total);
 }
 
 // The folder the pick opens at: the last one picked. A Windows-made drive "D:" is offered as its
@@ -88,7 +72,8 @@ Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally
   }
   const std::string& path = read.path;
   if (!read.crc) {
-    shell.EntryVerified({i, path, storedCRC, std::nullopt, EntryVerdict::unreadable, read.reason});
+    shell.EntryVerified(
+        {i, path, storedCRC, std::nullopt, EntryVerdict::unreadable, read.reason, storedCS19});
     // A file that cannot be read is a failed entry, whatever the answer; it is never compared
     // with a sum left over from another file, so no mismatch question follows.
     p.SetState(i, TCheckState::cbGrayed);
@@ -112,8 +97,14 @@ Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally
   const bool crcOk = Hex8(computedCRC) == storedCRC;
   const bool cs19Ok = Hex8(computedCS19) == storedCS19;
   ShowVerdicts(session.texts, crcOk, cs19Ok);
-  shell.EntryVerified({i, path, storedCRC, computedCRC,
-                       crcOk && cs19Ok ? EntryVerdict::valid : EntryVerdict::mismatch});
+  shell.EntryVerified({i,
+                       path,
+                       storedCRC,
+                       computedCRC,
+                       crcOk && cs19Ok ? EntryVerdict::valid : EntryVerdict::mismatch,
+                       {},
+                       storedCS19,
+                       computedCS19});
   if (crcOk && cs19Ok) {
     p.SetState(i, TCheckState::cbChecked);
     session.CheckPerformed = true;
@@ -133,7 +124,7 @@ void Run(Session& session, Shell& shell, bool optical) {
   Project& p = session.project;
   for (int i = 0; i < p.Count(); ++i) {
     p.SetState(i, TCheckState::cbUnchecked);
-    if (IsExcluded(p, i)) p.SetState(i, TCheckState::cbGrayed);
+    if (p.IsExcluded(i)) p.SetState(i, TCheckState::cbGrayed);
   }
   session.texts.Set(TLabel::ChkDst, WithTrailingSeparator(session.CheckRoot));
 
@@ -145,13 +136,13 @@ void Run(Session& session, Shell& shell, bool optical) {
   const int n = p.Count();
   std::vector<int> selected;
   for (int i = 0; i < n; ++i)
-    if (!IsExcluded(p, i)) selected.push_back(i);
+    if (!p.IsExcluded(i)) selected.push_back(i);
   // The reads end with the loop: nothing is read while the summary shows, nor at AutoEject.
   RunReads reads(session, shell, resolver, selected, optical);
   for (int i = 0; i < n; ++i) {
     if (PumpAndPoll(session, shell)) break;
     // Read afresh at every entry: a toggle made during the run counts when the entry's turn comes.
-    if (IsExcluded(p, i)) {
+    if (p.IsExcluded(i)) {
       p.SetState(i, TCheckState::cbGrayed);
       continue;
     }
@@ -166,6 +157,15 @@ void Run(Session& session, Shell& shell, bool optical) {
 }
 
 }  // namespace
+
+std::string SummaryText(int errors, int checked, int total) {
+  const std::string rule(25, '-');
+  return "Error(s) found\t: " + std::to_string(errors) + "\r" +
+         "Cheksum valid\t: " + std::to_string(checked - errors) + "\r" + rule + "\r" +
+         "Checked \t: " + std::to_string(checked) + "\r" +
+         "Skipped \t: " + std::to_string(total - checked) + "\r" + rule + "\r" +
+         "Total file(s)\t: " + std::to_string(total);
+}
 
 void iCheckClick(Session& session, Shell& shell) {
   Project& p = session.project;

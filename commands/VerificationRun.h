@@ -1,6 +1,8 @@
 // The CHECK command: verifies a copy of the distribution against the loaded project.
 #pragma once
 
+#include <string>
+
 #include "commands/Session.h"
 #include "commands/Shell.h"
 
@@ -10,5 +12,8 @@ namespace kelvane {
 // marks each entry checked (matched) or grayed (mismatch, unreadable or excluded), asks at every
 // mismatch and unreadable file whether to go on, shows the summary and ejects when asked to.
 void iCheckClick(Session& session, Shell& shell);
+
+// The summary box's text: errors, valid, checked, skipped and the total.
+std::string SummaryText(int errors, int checked, int total);
 
 }  // namespace kelvane

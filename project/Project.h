@@ -50,6 +50,12 @@ class Project {
   std::string StoredCheckSum19(int index) const;  // characters 9 to 16
   char Flag(int index) const;                     // character 17 ('\0' if missing)
   std::string FlagText(int index) const;          // the flag as a text, empty if missing
+  // Flag "0" excludes an entry from CHECK; so does a hand-edited value entry too short to have a
+  // flag. Any other flag, "1" or not, leaves it selected.
+  bool IsExcluded(int index) const {
+    const char flag = Flag(index);
+    return flag == '0' || flag == '\0';
+  }
   // The selection flag follows a check state: unchecked gives "0", checked or grayed "1". A flag
   // that already agrees is not rewritten.
   void SetFlag(int index, TCheckState state);

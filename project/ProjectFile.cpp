@@ -73,6 +73,7 @@ ParsedProject ReadProjectFile(const std::string& path) {
     // by mistake is refused after its first block.
     if (parser.LinesSeen() == 0 && splitter.Pending() > kProjectHeader.size())
       throw std::runtime_error("Invalid Config File");
+    if (splitter.Pending() > kLongestLine) ThrowLineTooLong(parser.LinesSeen() + 1);
   }
   return parser.Finish();
 }
@@ -126,8 +127,15 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
   return lines;
 }
 
+void ThrowLineTooLong(std::size_t number) {
+  throw std::runtime_error("Invalid Config File\rLine " + std::to_string(number) +
+                           " is longer than a path can be (" + std::to_string(kLongestLine) +
+                           " bytes)");
+}
+
 void ProjectParser::Line(std::string_view line) {
   const std::size_t index = lines_++;
+  if (line.size() > kLongestLine) ThrowLineTooLong(index + 1);
   if (index == 0) {
     if (line != kProjectHeader) throw std::runtime_error("Invalid Config File");
   } else if (index == 2) {

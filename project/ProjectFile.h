@@ -14,6 +14,14 @@ namespace kelvane {
 
 inline constexpr std::string_view kProjectHeader = "[Kelvane]";
 
+// Every line of a project is a path or shorter (an entry, the file's own path, the source
+// folder, a count, a 17-character value): a longer one is no project's, and is refused before it
+// is held (a file of one line of 100 MB would otherwise take gigabytes).
+inline constexpr std::size_t kLongestLine = 4095;  // PATH_MAX less its NUL
+
+// "Invalid Config File", and that line number (from 1) is longer than kLongestLine.
+[[noreturn]] void ThrowLineTooLong(std::size_t number);
+
 // What a project file holds once it has been read and checked, before it touches any model.
 struct ParsedProject {
   std::string sourceFolder;  // line 2
@@ -46,8 +54,8 @@ class ProjectParser {
  public:
   // sizeHint: the file's size, to make room for the entries without trusting the count.
   explicit ProjectParser(std::size_t sizeHint) : sizeHint_(sizeHint) {}
-  // Throws "Invalid Config File" for a wrong header or a negative count, the conversion error
-  // for a count that is no number.
+  // Throws "Invalid Config File" for a wrong header, a negative count or a line longer than
+  // kLongestLine, the conversion error for a count that is no number.
   void Line(std::string_view line);
   std::size_t LinesSeen() const { return lines_; }
   // Throws the list's index error (ListIndexError) for the first line that is missing.

@@ -57,11 +57,11 @@ constexpr char kExpectedReport[] = R"({
   "interrupted": false,
   "status": 3,
   "entries": [
-    {"entry": "a.txt", "path": "@C/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "outcome": "valid"},
-    {"entry": "b.txt", "path": "@C/b.txt", "stored": "CADBBE3D", "computed": "@B", "outcome": "mismatch"},
-    {"entry": "gone.txt", "path": "@C/gone.txt", "stored": "12345678", "computed": null, "outcome": "unreadable"},
-    {"entry": "skip.txt", "path": null, "stored": "CADBBE3D", "computed": null, "outcome": "excluded"},
-    {"entry": "caf@E \"q\"\t.txt", "path": "@C/caf@E \"q\"\t.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "outcome": "valid"}
+    {"entry": "a.txt", "path": "@C/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid"},
+    {"entry": "b.txt", "path": "@C/b.txt", "stored": "CADBBE3D", "computed": "@B", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "mismatch"},
+    {"entry": "gone.txt", "path": "@C/gone.txt", "stored": "12345678", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "outcome": "unreadable"},
+    {"entry": "skip.txt", "path": null, "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "outcome": "excluded"},
+    {"entry": "caf@E \"q\"\t.txt", "path": "@C/caf@E \"q\"\t.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid"}
   ],
   "extra": [
     {"path": "@C/extra.txt", "kind": "file"}

@@ -66,7 +66,6 @@ void AddFile(const TempDir& dir) {
   dir.Write("copy/sub/new.txt", "new");
 }
 
-const char kMismatchA[] = "mismatch\ta.txt\t@/a.txt\tCADBBE3D\t";
 const char kMissingB[] =
     "unreadable\tsub\\b.txt\t@/sub/b.txt\t340BC6D9\t-\tNo such file or directory";
 
@@ -95,18 +94,48 @@ INSTANTIATE_TEST_SUITE_P(
         CopyRow{"ExtraFileIgnoredWithoutExtra", AddFile, {}, 0, {"Error(s) found\t: 0"}}),
     test::RowName());
 
-TEST(CliCopyTest, MismatchLineNamesBothSums) {
+// A mismatch line names the CRC-32 pair and says which sum differs; a CheckSum19 that differs
+// (a hand-edited value entry) is told with its pair, on the line and in the report.
+struct MismatchRow {
+  const char* name;
+  const char* value;    // a.txt's value entry in the project
+  const char* content;  // a.txt on the copy
+  const char* fields;   // the line after the path
+  const char* pair;     // the CheckSum19 pair in the report
+};
+class CliMismatchLineTest : public testing::TestWithParam<MismatchRow> {};
+
+TEST_P(CliMismatchLineTest, SaysWhichSumDiffers) {
   TempDir dir;
   dir.Write("src/a.txt", "abc");
   ASSERT_EQ(RunCli({"new", dir / "src", dir / "p.cfg"}).status, 0);
-  dir.Write("copy/a.txt", "123456789");
+  std::string project = dir.Read("p.cfg");
+  project.replace(project.find("CADBBE3D000000001"), 17, GetParam().value);
+  dir.Write("p.cfg", project);
+  dir.Write("copy/a.txt", GetParam().content);
 
-  const test::CliResult run = RunCli({"check", "--quiet", dir / "p.cfg", dir / "copy"});
+  const test::CliResult run =
+      RunCli({"check", "--quiet", "--report", dir / "r.json", dir / "p.cfg", dir / "copy"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, Expand(kMismatchA, dir / "copy") + "340BC6D9\n");
+  EXPECT_EQ(run.out, "mismatch\ta.txt\t" + dir / "copy/a.txt" + "\t" + GetParam().fields + "\n");
   EXPECT_EQ(run.err, "");
+  EXPECT_NE(dir.Read("r.json").find(GetParam().pair), std::string::npos) << dir.Read("r.json");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CliMismatchLineTest,
+    testing::Values(
+        MismatchRow{"CRC32", "CADBBE3D000000001", "123456789", "CADBBE3D\t340BC6D9\tCRC-32 differs",
+                    "\"storedCheckSum19\": \"00000000\", \"computedCheckSum19\": \"00000000\""},
+        MismatchRow{"CheckSum19", "CADBBE3D0000000A1", "abc",
+                    "CADBBE3D\tCADBBE3D\tCheckSum19 differs: stored 0000000A, computed 00000000",
+                    "\"storedCheckSum19\": \"0000000A\", \"computedCheckSum19\": \"00000000\""},
+        MismatchRow{"Both", "CADBBE3D0000000A1", "123456789",
+                    "CADBBE3D\t340BC6D9\tCRC-32 differs, CheckSum19 differs: stored 0000000A, "
+                    "computed 00000000",
+                    "\"storedCheckSum19\": \"0000000A\", \"computedCheckSum19\": \"00000000\""}),
+    test::RowName());
 
 TEST(CliCopyTest, EjectIsDroppedOffAnOpticalDrive) {
   TempDir dir;

@@ -11,11 +11,13 @@
 
 #include "project/ProjectFile.h"
 #include "project/ValueEntry.h"
+#include "support/NamedRows.h"
 #include "support/TempDir.h"
 
 namespace kelvane {
 namespace {
 
+using kelvane::test::PrintTo;
 using test::TempDir;
 
 std::vector<std::string> Pieces(std::string_view text, std::size_t cut) {
@@ -98,15 +100,28 @@ TEST_F(StreamedOpenTest, ProjectOfManyBlocksReadsAsWritten) {
   EXPECT_EQ(project.SourceFolder(), "/src/");
 }
 
-TEST_F(StreamedOpenTest, ProjectLargerThanMemoryAllowsIsAnInvalidConfigFile) {
+// Under a limit of 128 MiB of memory, 256 MiB that the file could make the reader hold: refused
+// as an invalid project, the model untouched. A line longer than a path is refused at once, with
+// its number, whatever memory there is; many short lines fill memory until it runs out.
+struct HugeRow {
+  const char* name;
+  std::string line;  // written again and again after the header lines, 256 MiB in all
+  const char* message;
+};
+class HugeProjectTest : public testing::TestWithParam<HugeRow> {};
+
+TEST_P(HugeProjectTest, IsAnInvalidConfigFile) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
 #else
-  // A valid header, then 256 MiB on a single line: it cannot fit under a 128 MiB limit.
+  TempDir dir;
+  Project project;
+  project.Replace({"old.txt"}, {MakeValueEntry(1, 0)});
   const std::string path = dir.Write("huge.cfg", "[Kelvane]\r\nx\r\n/s/\r\n1\r\n");
   {
     std::ofstream out(path, std::ios::app | std::ios::binary);
-    const std::string block(1 << 20, 'A');
+    std::string block;
+    while (block.size() < (1u << 20)) block += GetParam().line;
     for (int i = 0; i < 256; ++i) out << block;
   }
   project.SetConfigPath(path);
@@ -120,7 +135,7 @@ TEST_F(StreamedOpenTest, ProjectLargerThanMemoryAllowsIsAnInvalidConfigFile) {
     try {
       ReadProject(project);
     } catch (const std::runtime_error& error) {
-      code = std::string(error.what()) == "Invalid Config File" && project.Count() == 1 ? 0 : 2;
+      code = std::string(error.what()) == GetParam().message && project.Count() == 1 ? 0 : 2;
     } catch (...) {
       code = 3;
     }
@@ -132,6 +147,14 @@ TEST_F(StreamedOpenTest, ProjectLargerThanMemoryAllowsIsAnInvalidConfigFile) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: loaded, 2: another error, 3: not a runtime_error";
 #endif
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HugeProjectTest,
+    testing::Values(
+        HugeRow{"OneLine", "A",
+                "Invalid Config File\rLine 5 is longer than a path can be (4095 bytes)"},
+        HugeRow{"ShortLines", "CADBBE3D000000001\r\n", "Invalid Config File"}),
+    kelvane::test::RowName());
 
 }  // namespace
 }  // namespace kelvane
