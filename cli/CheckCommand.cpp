@@ -16,7 +16,6 @@
 #include "cli/CopyCheck.h"
 #include "cli/CopyFolders.h"
 #include "cli/Interrupt.h"
-#include "cli/InterruptDeadline.h"
 #include "cli/JsonReport.h"
 #include "cli/PathArguments.h"
 #include "cli/ReportFile.h"

@@ -60,8 +60,8 @@ struct ExtraWalk {
     struct stat st {};
     if (resolver.Look(path, st, false) != 0) return;  // gone since the folder was read
     if (S_ISDIR(st.st_mode)) return Folder(path);
-    // The path an entry names is that entry's, whatever is there: its failure is told as the
-    // entry's, never again as extra.
+    // The path an entry names is that entry's, whatever is there, and so are the folders on its
+    // way: a failure there is told as the entry's, never again as extra.
     if (matched.count(path)) return;
     if (S_ISLNK(st.st_mode)) {
       if (resolver.Look(path, st, true) != 0) return Add(path, "broken link");
@@ -94,6 +94,9 @@ std::vector<ExtraFile> ExtraFiles(const Project& project, const std::string& cop
     } else if (const auto found = resolver.Find(entry)) {
       matched.insert(*found);
     }
+    for (std::string folder = SplitPath(exact.path).first;
+         folder.size() > copy.size() && matched.insert(folder).second;)
+      folder = SplitPath(folder).first;
   }
 
   ExtraWalk walk{resolver, matched, leaveOut, pump, abandon, {}, {}};

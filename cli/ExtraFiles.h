@@ -22,11 +22,12 @@ struct ExtraFile {
 // that is not a folder is listed with its kind; a folder that cannot be read is listed as such,
 // for what it holds is unknown. An entry matches the path that CHECK reads for it: its exact path
 // if that exists (whatever it is: a FIFO there is an unreadable entry, not an extra file), else
-// the one found ignoring case or as Windows-1252. Every entry counts, excluded or not: its file
-// belongs to the distribution. Files in leaveOut (the project, its sidecar, the report) are no
-// files of the distribution and never extra. Everything is looked at inside the copy, as CHECK
-// reads it: a link out of it tells nothing of what lies outside. pump runs at every step of the
-// walk; abandon ends it early (the list is then incomplete).
+// the one found ignoring case or as Windows-1252, and the folders on its way (a link or a file
+// where the entry's folder should be fails the entry, and is not counted again). Every entry
+// counts, excluded or not: its file belongs to the distribution. Files in leaveOut (the project,
+// its sidecar, the report) are no files of the distribution and never extra. Everything is looked
+// at inside the copy, as CHECK reads it: a link out of it tells nothing of what lies outside. pump
+// runs at every step of the walk; abandon ends it early (the list is then incomplete).
 std::vector<ExtraFile> ExtraFiles(const Project& project, const std::string& copy,
                                   const std::vector<FileIdentity>& leaveOut,
                                   const std::function<void()>& pump,

@@ -10,7 +10,6 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
-#include "cli/InterruptDeadline.h"
 #include "cli/PathArguments.h"
 #include "cli/SleepInhibitor.h"
 #include "cli/TerminalShell.h"

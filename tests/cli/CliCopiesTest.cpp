@@ -6,13 +6,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <regex>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "cksummer/FileChecksums.h"
+#include "cli/CliFixtures.h"
 #include "cli/CliRunner.h"
 #include "project/ValueEntry.h"
 #include "support/FakeDisc.h"
@@ -27,37 +27,12 @@ using test::CliResult;
 using test::FakeDisc;
 using test::FakeUdisks2;
 using test::Fill;
+using test::MakeDistribution;
+using test::Outcomes;
+using test::ReadSpan;
 using test::RunCli;
+using test::Span;
 using test::TempDir;
-
-#define SKIP_WITHOUT(part) \
-  if (const auto why = part::Unavailable()) GTEST_SKIP() << #part " cannot run here: " << *why
-
-// A distribution of `files` files of 128 KiB (two reads of the stand-in each) in dir/src, and its
-// project dir/p.cfg as kelvane-cli new writes it.
-void MakeDistribution(const TempDir& dir, int files) {
-  for (int i = 0; i < files; ++i)
-    dir.Write("src/f" + std::to_string(i) + ".bin",
-              std::string(128 * 1024, static_cast<char>('a' + i)));
-  const CliResult made = RunCli({"--no-inhibit", "new", dir / "src", dir / "p.cfg"});
-  ASSERT_EQ(made.status, 0) << made.err;
-}
-
-// When a disc was first opened and last read, by its log.
-struct Span {
-  double first = -1;
-  double last = -1;
-};
-
-Span ReadSpan(const std::vector<FakeDisc::Event>& events, const std::string& prefix = "") {
-  Span span;
-  for (const FakeDisc::Event& event : events) {
-    if (event.file.rfind(prefix, 0) != 0) continue;
-    if (event.what == "open" && span.first < 0) span.first = event.when;
-    if (event.what == "read") span.last = event.when;
-  }
-  return span;
-}
 
 bool HasLine(const std::string& text, const std::string& line) {
   return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
@@ -241,15 +216,6 @@ TEST(CliCopiesTest, ReportHoldsEveryCopy) {
                                                      {"@2", dir / "2"},
                                                      {"@3", dir / "3"},
                                                      {"@B", abd}}));
-}
-
-// The outcome of every entry of every copy, in the report's order.
-std::vector<std::string> Outcomes(const std::string& report) {
-  std::vector<std::string> outcomes;
-  const std::regex outcome("\"outcome\": \"([a-z ]+)\"");
-  for (std::sregex_iterator it(report.begin(), report.end(), outcome), end; it != end; ++it)
-    outcomes.push_back((*it)[1]);
-  return outcomes;
 }
 
 TEST(CliCopiesTest, StopAtFirstStopsOnlyTheCopyThatFailed) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cksummer/FileChecksums.h"
+#include "cli/CliFixtures.h"
 #include "cli/CliRunner.h"
 #include "commands/NewList.h"
 #include "commands/ProjectCommands.h"
@@ -105,11 +106,7 @@ TEST_P(CliOutcomeTest, PerEntry) {
 
   EXPECT_EQ(run.status, row.status) << run.out << run.err;
   const std::string report = dir.Read("r.json");
-  std::vector<std::string> outcomes;
-  const std::regex outcome("\"outcome\": \"([a-z ]+)\"");
-  for (std::sregex_iterator it(report.begin(), report.end(), outcome), end; it != end; ++it)
-    outcomes.push_back((*it)[1]);
-  EXPECT_EQ(outcomes, row.outcomes) << report;
+  EXPECT_EQ(test::Outcomes(report), row.outcomes) << report;
   EXPECT_NE(report.find("\"status\": " + std::to_string(row.status) + ","), std::string::npos);
 }
 

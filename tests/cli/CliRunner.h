@@ -48,13 +48,27 @@ inline std::vector<std::string> CliArgv(std::vector<std::string> args) {
   return args;
 }
 
-// env: "NAME=value" entries for the program's environment (a bus address, say).
-inline CliResult RunCli(std::vector<std::string> args, std::vector<std::string> env = {}) {
+// Runs argv (a full path first) to its end, or stops it after a minute. env: "NAME=value" entries
+// for the program's environment (a bus address, say).
+inline CliResult RunProgram(std::vector<std::string> argv, std::vector<std::string> env = {}) {
   const FileDescriptor out(::memfd_create("kelvane-cli-stdout", MFD_CLOEXEC));
   if (!out.IsOpen()) throw std::runtime_error("memfd_create failed");
-  ChildProcess child(CliArgv(std::move(args)), ChildProcess::Options{out.Get(), std::move(env)});
+  ChildProcess child(std::move(argv), ChildProcess::Options{out.Get(), std::move(env)});
   if (!child.WaitExit(std::chrono::seconds(60))) child.Stop(std::chrono::milliseconds(500));
   return {child.ExitCode(), ReadAll(out.Get()), child.Output()};
+}
+
+inline CliResult RunCli(std::vector<std::string> args, std::vector<std::string> env = {}) {
+  return RunProgram(CliArgv(std::move(args)), std::move(env));
+}
+
+// kelvane-cli started by bash after `setup` (ulimit lines, mounts): `bash -c 'setup; exec cli
+// args'`.
+inline CliResult RunCliAfter(const std::string& setup, std::vector<std::string> args) {
+  std::vector<std::string> argv = {"/bin/bash", "-c", setup + "\nexec \"$0\" \"$@\"",
+                                   KELVANE_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProgram(std::move(argv));
 }
 
 // SIGINT as the test process was given it (a script may start tests with it ignored, which a

@@ -6,9 +6,11 @@
 #include <QCheckBox>
 #include <QProgressBar>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/FakeDisc.h"
@@ -233,6 +235,44 @@ TEST(DiscEndToEnd, QuitWithReadsInFlightLeavesNoReaderNorFile) {
   EXPECT_FALSE(dist.frm.isVisible());
   EXPECT_EQ(count("/proc/self/task"), threads);
   EXPECT_EQ(count("/proc/self/fd"), files);
+}
+
+// A reader ahead waits on a read that never returns (a hung share): STOP still ends the run, with
+// its summary, and the reader goes as soon as the read returns.
+TEST(DiscEndToEnd, StopWhileAReaderHangsEndsTheRun) {
+  SKIP_WITHOUT(FakeDisc);
+  const auto threads = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                         std::filesystem::directory_iterator());
+  };
+  Distribution dist(6);
+  FakeDisc disc(dist.dir / "source", {.log = true, .hangs = {"f13"}});
+  const auto before = threads();
+  bool pressed = false;
+  User watcher(QMessageBox::Yes);
+  watcher.meanwhile = [&] {
+    // The run at f13, whose reader has begun the read that hangs.
+    if (pressed || dist.frm.session().texts.Text(TLabel::Status3) != "4/6") return;
+    const std::vector<FakeDisc::Event> events = disc.Events();
+    if (std::none_of(events.begin(), events.end(), [](const FakeDisc::Event& event) {
+          return event.what == "read" && event.file == "f13";
+        }))
+      return;
+    pressed = true;
+    QMetaObject::invokeMethod(dist.frm.findChild<QAbstractButton*>("STOP"), "click",
+                              Qt::QueuedConnection);
+  };
+  dist.Check(disc.MountPoint());
+
+  ASSERT_TRUE(pressed);
+  ASSERT_EQ(watcher.boxes.size(), 1u);
+  EXPECT_EQ(watcher.boxes[0].text, Summary(0, 3, 6));
+  EXPECT_EQ(dist.States(), (std::vector<S>{S::cbChecked, S::cbChecked, S::cbChecked, S::cbUnchecked,
+                                           S::cbUnchecked, S::cbUnchecked}));
+  disc.Pull();
+  for (int wait = 0; wait < 500 && threads() != before; ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(threads(), before) << "a reader was left once its read returned";
 }
 
 // AutoEject after a run on a copy that lies on an optical drive (mountinfo, faked, says the FUSE

@@ -168,5 +168,77 @@ TEST_F(SaveTargetTest, SaveTargetNamesTheFileAtTheEndOfTheLinks) {
   EXPECT_EQ(dir.Read("real/target.cfg"), "old");
 }
 
+// A link in a sticky, world-writable folder (/tmp) is followed only when its owner is the
+// folder's or this user's, as the kernel's own rule for such folders says, whatever the machine's
+// fs.protected_symlinks: otherwise another user's planted link would aim a save anywhere.
+struct SharedRow {
+  const char* name;
+  bool sticky;       // the folder is 1777, else 0777
+  uid_t linkOwner;   // kOther, or the folder's owner (kFolderOwner), or this user (0)
+  bool folderOnWay;  // the link stands for a folder on the way (shared/dl/p.cfg)
+  bool followed;
+};
+constexpr uid_t kFolderOwner = 4242;
+constexpr uid_t kOther = 4343;
+class SharedFolderLinkTest : public testing::TestWithParam<SharedRow> {};
+
+TEST_P(SharedFolderLinkTest, IsFollowedOnlyAsTheKernelRuleSays) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a folder and a link to other users needs root";
+  const SharedRow& row = GetParam();
+  TempDir dir;
+  dir.Write("victim/secret", "secret");
+  const std::string shared = dir.MakeDir("shared");
+  ASSERT_EQ(::chown(shared.c_str(), kFolderOwner, kFolderOwner), 0);
+  ASSERT_EQ(::chmod(shared.c_str(), row.sticky ? 01777 : 0777), 0);
+  const std::string link = shared + (row.folderOnWay ? "/dl" : "/rel.cfg");
+  fs::create_symlink(row.folderOnWay ? dir / "victim" : dir / "victim/secret", link);
+  ASSERT_EQ(::lchown(link.c_str(), row.linkOwner, row.linkOwner), 0);
+  const std::string target = row.folderOnWay ? link + "/secret" : link;
+
+  Project project;
+  project.Replace({"A.TXT"}, {MakeValueEntry(1, 0)});
+  project.SetConfigPath(target);
+  if (row.followed) {
+    WriteProject(project);
+    EXPECT_EQ(dir.Read("victim/secret"), FormatProject(project));
+  } else {
+    try {
+      WriteProject(project);
+      ADD_FAILURE() << "the link was followed";
+    } catch (const std::runtime_error& error) {
+      EXPECT_EQ(error.what(), "Cannot create file \"" + target +
+                                  "\". It leads through a link that another user put in the "
+                                  "shared folder " +
+                                  shared);
+    }
+    EXPECT_EQ(dir.Read("victim/secret"), "secret");
+    EXPECT_EQ(FolderContents(dir / "victim"), std::vector<std::string>{"secret"});
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SharedFolderLinkTest,
+    testing::Values(SharedRow{"AnotherUsersLink", true, kOther, false, false},
+                    SharedRow{"AnotherUsersLinkToAFolder", true, kOther, true, false},
+                    SharedRow{"TheFolderOwnersLink", true, kFolderOwner, false, true},
+                    SharedRow{"OwnLink", true, 0, false, true},
+                    SharedRow{"AnotherUsersLinkInAFolderThatIsNotSticky", false, kOther, false,
+                              true}),
+    kelvane::test::RowName());
+
+TEST(SaveTargetDescriptorTest, LinkOfProcIsNeverFollowed) {
+  // /dev/stdout leads to /proc/self/fd/1, a descriptor: a rename over what it points at would
+  // replace a log that the output appends to.
+  Project project;
+  project.Replace({"A.TXT"}, {MakeValueEntry(1, 0)});
+  project.SetConfigPath("/dev/stdout");
+  try {
+    WriteProject(project);
+    ADD_FAILURE() << "saved through /proc";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "Cannot create file \"/dev/stdout\". Not a regular file");
+  }
+}
+
 }  // namespace
 }  // namespace kelvane

@@ -44,6 +44,9 @@ class FakeDisc {
     std::optional<std::uint64_t> pullAfterBytes{};  // pulled once that many bytes have been read
     int pullErrno = ENODEV;  // what a pulled disc answers: ENODEV, EIO or ENOMEDIUM
     bool log = false;        // keep a line for each open, read and release (Log of the disc)
+    // Files whose reads never return until the disc is pulled (a hung network share); the disc
+    // is pulled before it is unmounted, so that nothing waits on it then.
+    std::vector<std::string> hangs{};
   };
   // One line of the disc's log: when (monotonic seconds), what (open, read, close when the reader
   // closes it, release when the kernel lets it go, which may be later), the file,
@@ -94,6 +97,7 @@ class FakeDisc {
       argv.insert(argv.end(), {"--pull-after", std::to_string(*options_.pullAfterBytes)});
     }
     argv.insert(argv.end(), {"--pull-errno", pullErrno});
+    for (const std::string& file : options_.hangs) argv.insert(argv.end(), {"--hang", file});
     if (options_.log) {
       logPath_ = std::filesystem::path(mountPoint_).parent_path() /
                  (std::filesystem::path(mountPoint_).filename().string() + ".log");
@@ -153,6 +157,8 @@ class FakeDisc {
     auto unmount = [&](const char* flag) {
       if (fusermount && IsMounted(mountPoint_)) RunToEnd({*fusermount, flag, mountPoint_});
     };
+    // A read that hangs ends with the pull; the reader that waited on it then lets the disc go.
+    if (!options_.hangs.empty() && process_ && process_->Running()) process_->Signal(SIGUSR1);
     unmount("-u");
     unmount("-uz");  // busy: a test still holds a file open on the disc
     if (process_) process_->Stop();

@@ -16,8 +16,10 @@ namespace kelvane::test {
 
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelvane-XXXXXX").string();
+  TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+  // In parent, when the folder must lie on a given file system.
+  explicit TempDir(const std::filesystem::path& parent) {
+    std::string pattern = (parent / "kelvane-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }

@@ -4,7 +4,8 @@
 Runs in the foreground until SIGTERM or until unmounted. Prints "ready" on stdout once mounted.
 A pulled disc answers every file operation with ENODEV (--pull-errno to change it), so a test
 can tell it from a scratch, which answers EIO. --resize changes a file's size in the middle of a
-read, as a file truncated or written to while Kelvane reads it.
+read, as a file truncated or written to while Kelvane reads it. --hang makes every read of a
+file wait until the disc is pulled, as a read of a hung network share never returns.
 """
 
 import argparse
@@ -23,8 +24,10 @@ CHUNK = 64 * 1024
 class FakeDisc(fusepy.Operations):
     use_ns = True  # times in nanoseconds, as os.lstat gives them
 
-    def __init__(self, source, slow_ms, scratches, pull_after, pull_errno, resizes=None, log=None):
+    def __init__(self, source, slow_ms, scratches, pull_after, pull_errno, resizes=None, log=None,
+                 hangs=()):
         self._source = source
+        self._hangs = set(hangs)  # relative paths whose reads wait for the pull
         self._log = log  # a file that takes one line per open, read and release, as they come
         self._resizes = dict(resizes or {})  # relative path -> (offset, new size), done once
         self._slow_ms = slow_ms
@@ -105,6 +108,8 @@ class FakeDisc(fusepy.Operations):
 
     def read(self, path, size, offset, fh):
         self._note(f'read {path.lstrip("/")} {offset} {size}')
+        if path.lstrip('/') in self._hangs:
+            self.pulled.wait()
         self._check_pulled()
         if self._slow_ms > 0:
             # Paced by what the drive has to fetch: a read past the end costs nothing.
@@ -162,7 +167,7 @@ def serve(args):
         scratches.setdefault(rel, []).append(offset)
     disc = FakeDisc(os.path.abspath(args.source), args.slow_ms, scratches, args.pull_after,
                     getattr(errno, args.pull_errno), args.resize,
-                    open(args.log, 'a', encoding='utf-8') if args.log else None)
+                    open(args.log, 'a', encoding='utf-8') if args.log else None, args.hang)
 
     # SIGUSR1 pulls the disc. Python runs signal handlers only in the main thread, which sits
     # inside libfuse's loop, so a thread waits for the signal instead; everyone else blocks it.
@@ -197,6 +202,8 @@ def main():
                         metavar='RELPATH:OFFSET:SIZE',
                         help='the first read at OFFSET or beyond first truncates the file to SIZE')
     parser.add_argument('--log', metavar='FILE', help='a line for each open, read and release')
+    parser.add_argument('--hang', action='append', default=[], metavar='RELPATH',
+                        help='reads of that file wait until the disc is pulled')
     parser.add_argument('--pull-after', type=int, default=None, metavar='BYTES')
     parser.add_argument('--pull-errno', default='ENODEV', choices=['ENODEV', 'EIO', 'ENOMEDIUM'])
     parser.add_argument('--remove-mountpoint', action='store_true',
