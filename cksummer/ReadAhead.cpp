@@ -52,11 +52,16 @@ struct ReadAhead::State {
 
   bool CanStart() const {
     return next < plan.size() && next < taken + kFiles &&
-           slots[next % kFiles].state == Slot::free && bytesHeld < kBytes;
+           slots[next % kFiles].state == Slot::free && bytesHeld < kBytes && !Paused();
   }
-  // Wakes the readers once enough room came free for a round of files, not at every one.
+  // Wakes readers once enough room came free for a round of files, not at every one, and only
+  // as many as that room keeps busy: each takes files until the ring is full.
   void WakeIfRoom() {
-    if (idle > 0 && next < plan.size() && taken + kFiles - next >= kWakeRoom) work.notify_all();
+    const std::size_t room = taken + kFiles - next;
+    if (idle == 0 || next >= plan.size() || room < kWakeRoom || Paused()) return;
+    for (std::size_t wake = std::min<std::size_t>(static_cast<std::size_t>(idle), room / kWakeRoom);
+         wake > 0; --wake)
+      work.notify_one();
   }
   // Frees the slot and gives what it held (the lock is held).
   FileAhead Release(Slot& slot) {
@@ -66,19 +71,32 @@ struct ReadAhead::State {
     slot.state = Slot::free;
     return file;  // closed by whoever drops it
   }
-  FileAhead Read(const std::string& path) const;
+  // Files found missing ahead one after another: past a few, the readers wait until the run
+  // finds one that is there (Found). A copy that lacks a whole tree costs no second look at each
+  // of its files, nor a hand-over.
+  static constexpr int kMissesBeforePause = 8;
+  int misses = 0;
+  bool Paused() const { return misses >= kMissesBeforePause; }
+
+  // The file opened and its head read; missing tells whether it was not there.
+  FileAhead Read(const std::string& path, bool& missing) const;
 };
 
-FileAhead ReadAhead::State::Read(const std::string& path) const {
+FileAhead ReadAhead::State::Read(const std::string& path, bool& missing) const {
+  missing = false;
   FileAhead ahead;
   // No room in the descriptors: the file is opened at its turn.
   ahead.room = DescriptorBudget::Process().TryTake();
   if (!ahead.room) return ahead;
-  try {
-    ahead.file = root ? OpenRegularFile(*root, path) : OpenRegularFile(path);
-  } catch (const ReadFailure&) {
-    return FileAhead();  // not open: opened again at its turn, and fails or passes there
+  ReadFailure failure;
+  std::optional<RegularFile> opened =
+      root ? TryOpenRegularFile(*root, path, failure) : TryOpenRegularFile(path, failure);
+  // Not open: opened again at its turn, and fails or passes there.
+  if (!opened) {
+    missing = failure.error == ENOENT || failure.error == ENOTDIR;
+    return FileAhead();
   }
+  ahead.file = std::move(*opened);
   const int fd = ahead.file.descriptor.Get();
   const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
       ahead.file.size, static_cast<std::int64_t>(kHeadBlocks * kCRC32BufferSize)));
@@ -169,13 +187,18 @@ void ReadAhead::Reader(const std::shared_ptr<State>& state, std::size_t self) {
     const std::string path = s.pathOf(s.plan[item]);
     lock.unlock();
     FileAhead file;
+    bool missing = false;
     try {
-      file = s.Read(path);
+      file = s.Read(path, missing);
     } catch (...) {
       // Out of memory, say: the file is left to its turn (not open), and this reader goes on.
       file = FileAhead();
     }
     lock.lock();
+    if (missing)
+      ++s.misses;
+    else if (file.file.descriptor.IsOpen())
+      s.misses = 0;
     if (slot.state == Slot::dropped || s.stop) {
       // Its turn went by while it was read (STOP, or the entry unticked).
       slot.state = Slot::free;
@@ -211,9 +234,19 @@ std::optional<FileAhead> ReadAhead::Take(int index, const std::function<bool()>&
     }
     ++s.taken;
   }
-  s.WakeIfRoom();
-  if (s.taken >= s.plan.size() || s.plan[s.taken] != index) return std::nullopt;
+  if (s.taken >= s.plan.size() || s.plan[s.taken] != index) {
+    s.WakeIfRoom();
+    return std::nullopt;
+  }
   const std::size_t item = s.taken;
+  if (item >= s.next) {
+    // No reader has begun it: waiting for one to is slower than opening it now, at its turn.
+    s.next = item + 1;
+    ++s.taken;
+    s.WakeIfRoom();
+    return std::nullopt;
+  }
+  s.WakeIfRoom();
   Slot& slot = s.slots[item % kFiles];
   const auto isReady = [&] { return slot.state == Slot::ready && slot.item == item; };
   s.waitingFor = item;
@@ -236,6 +269,13 @@ std::optional<FileAhead> ReadAhead::Take(int index, const std::function<bool()>&
   // that answered late or a descriptor limit the readers met pass as they would then.
   if (!file.file.descriptor.IsOpen()) return std::nullopt;
   return file;
+}
+
+void ReadAhead::Found() {
+  const std::lock_guard lock(state_->mutex);
+  if (state_->misses == 0) return;
+  state_->misses = 0;
+  state_->WakeIfRoom();
 }
 
 void ReadAhead::Shed() {

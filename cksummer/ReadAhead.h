@@ -29,7 +29,7 @@ class ReadAhead {
   static constexpr std::size_t kBytes = std::size_t{32} << 20;
   // Readers are woken when this much room came free, not at every file taken: one wake-up
   // serves many files.
-  static constexpr std::size_t kWakeRoom = 16;
+  static constexpr std::size_t kWakeRoom = 32;
   // How long a reader that does not stop (a read that never returns) is waited for at the end,
   // and how often Take asks whether to give up its wait.
   static constexpr std::chrono::milliseconds kStopGrace{1000};
@@ -52,6 +52,10 @@ class ReadAhead {
   // be opened ahead. While it waits, abandon is asked every kPollEvery: true ends the wait with
   // CRC32Abandoned (STOP, while a reader hangs on a read that never returns).
   std::optional<FileAhead> Take(int index, const std::function<bool()>& abandon);
+
+  // The run found a file there at its turn that was not read ahead: readers that paused on a
+  // tree found missing go on.
+  void Found();
 
   // Closes every file held ahead (each is opened again at its turn): the descriptor limit was
   // met at an entry's turn.

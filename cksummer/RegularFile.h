@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "FileUti2/ConfinedFolder.h"
@@ -25,6 +26,10 @@ struct ReadFailure {
 // Throw ReadFailure.
 RegularFile OpenRegularFile(const std::string& name);
 RegularFile OpenRegularFile(const ConfinedFolder& root, const std::string& relative);
+// The same without throwing: nullopt, with why in failure.
+std::optional<RegularFile> TryOpenRegularFile(const std::string& name, ReadFailure& failure);
+std::optional<RegularFile> TryOpenRegularFile(const ConfinedFolder& root,
+                                              const std::string& relative, ReadFailure& failure);
 
 // ReadFailure with the system's text for errno.
 [[noreturn]] void FailWithErrno();

@@ -55,7 +55,9 @@ EntryRead RunReads::Read(int index) {
       return EntryRead{resolver_.Exact(entry).path, std::nullopt, {}, 0, true};
     }
   }
+  const bool wasAhead = ahead.has_value();
   EntryRead read = EntryCRC32(resolver_, entry, meter_, session_.ReadStep, std::move(ahead));
+  if (ahead_ && !wasAhead && read.crc) ahead_->Found();
   // The descriptor limit met at an entry's turn is the readers' doing, never the file's: they
   // hold fewer from now on, let go of what they hold, and the file is opened again.
   DescriptorBudget& budget = DescriptorBudget::Process();
