@@ -39,7 +39,7 @@ struct ExtraWalk {
     // Views of the kernel hold nothing that was copied.
     if (pseudoMounts.count(folder)) return;
     int error = 0;
-    const std::vector<FolderEntry> entries = ReadFolder(resolver.OpenFolder(folder), error);
+    const std::vector<FolderEntry> entries = ReadFolder(resolver.OpenFolder(folder, false), error);
     if (error != 0) {
       extra.push_back({folder + "/", "unreadable folder"});
       return;

@@ -131,6 +131,7 @@ std::string HelpText() {
          "Options:\n"
          "  --extra          (check) also list everything below COPY that no entry matches\n"
          "  --report FILE    (check) write a JSON report of every entry to FILE\n"
+         "                   (- for standard output)\n"
          "  --eject          (check) open the tray of each copy's optical drive when that\n"
          "                   copy is done\n"
          "  --stop-at-first  (check) stop a copy at its first mismatch or unreadable file\n"
@@ -145,7 +146,8 @@ std::string HelpText() {
          "2 (a missing or unreadable file; for new, files left out), 4 (extra files,\n"
          "with --extra), over every copy; 64 usage error;\n"
          "65 project unreadable, invalid or without a selected entry; 70 internal error;\n"
-         "74 project or report cannot be written; 130 interrupted (Ctrl+C).\n";
+         "74 project or report cannot be written; 128 + N stopped by signal N\n"
+         "(130 Ctrl+C, 143 SIGTERM, 129 SIGHUP).\n";
 }
 
 }  // namespace kelvane::cli

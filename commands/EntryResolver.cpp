@@ -82,12 +82,13 @@ int EntryResolver::Look(const std::string& path, struct stat& st, bool follow) c
   return ::fstat(look.Get(), &st);
 }
 
-FileDescriptor EntryResolver::OpenFolder(const std::string& folder) const {
-  constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
-  if (!root_) return FileDescriptor(::open(folder.c_str(), kFlags));
-  // Listed through the copy when reads stay in it, as the looks are.
-  if (folder == base_) return FileDescriptor(root_->Open(".", kFlags));
-  return FileDescriptor(root_->Open(AheadPath(folder), kFlags | O_NOFOLLOW));
+FileDescriptor EntryResolver::OpenFolder(const std::string& folder, bool followLast) const {
+  const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (followLast ? 0 : O_NOFOLLOW);
+  if (!root_) return FileDescriptor(::open(folder.c_str(), flags));
+  // Listed through the copy when reads stay in it, as the looks are; the copy itself is reached
+  // as the user named it.
+  if (folder == base_) return FileDescriptor(root_->Open(".", flags & ~O_NOFOLLOW));
+  return FileDescriptor(root_->Open(AheadPath(folder), flags));
 }
 
 // Only a name that is not there counts as missing; any other failure (no permission, a pulled
@@ -113,7 +114,7 @@ const EntryResolver::Folder& EntryResolver::NamesOf(const std::string& folder) {
   const auto known = folders_.find(folder);
   if (known != folders_.end()) return known->second;
   Folder& names = folders_[folder];
-  FileDescriptor fd = OpenFolder(folder.empty() ? "/" : folder);
+  FileDescriptor fd = OpenFolder(folder.empty() ? "/" : folder, true);
   std::vector<std::string> listed;
   if (fd.IsOpen()) {
     if (const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd.Get()), ::closedir); dir) {

@@ -63,8 +63,9 @@ class EntryResolver {
   // say: inside the base, links and all, when reads stay there. -1 with errno on failure.
   int Look(const std::string& path, struct stat& st, bool follow) const;
   // A folder below the base (or the base itself) opened for listing, as Look resolves it; not
-  // open, errno set, on failure. A link in its last name is not followed below the base.
-  FileDescriptor OpenFolder(const std::string& folder) const;
+  // open, errno set, on failure. followLast: a link in its last name is followed (inside the base,
+  // when reads stay there); else such a folder is not opened.
+  FileDescriptor OpenFolder(const std::string& folder, bool followLast) const;
 
  private:
   struct Folder {

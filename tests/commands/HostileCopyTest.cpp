@@ -105,6 +105,19 @@ INSTANTIATE_TEST_SUITE_P(
             {"Readme", "readme"},
             [](const TempDir& c, const TempDir&) { c.Write("README", "abc"); },
             {{EntryVerdict::valid, "README"}, {EntryVerdict::unreadable, "readme", kMissing}}},
+        HostileRow{
+            "ByCaseThroughALinkOutOfTheCopy",
+            // The outside folder holds secret.txt: a look by case there would tell so.
+            {"out\\SECRET.TXT"},
+            [](const TempDir& c, const TempDir& o) { fs::create_symlink(o.path(), c / "out"); },
+            {{EntryVerdict::unreadable, "out/SECRET.TXT", kMissing}}},
+        HostileRow{"ByCaseThroughALinkInsideTheCopy",
+                   {"data\\README.TXT"},
+                   [](const TempDir& c, const TempDir&) {
+                     c.Write("real/readme.txt", "abc");
+                     fs::create_symlink("real", c / "Data");
+                   },
+                   {{EntryVerdict::valid, "Data/readme.txt"}}},
         HostileRow{"CodePageTwinOfAnExactEntry",
                    // Windows-1252 "Café" and the UTF-8 name that a copy holds for it.
                    {"Caf\xE9", "Caf\xC3\xA9"},
