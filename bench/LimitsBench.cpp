@@ -2,7 +2,9 @@
 // huge line: the memory each run holds at its peak and the time it takes, beside `list` (what
 // opening the project takes) and beside --sequential (one file at a time).
 //
-//   kelvane_limits_bench [--entries N] [--reps N]
+//   kelvane_limits_bench [--entries N] [--reps N] [--cli PATH]
+//
+// --cli runs another build of kelvane-cli (an older one, for figures before and after).
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -20,11 +22,17 @@
 
 namespace {
 
-int Flag(int argc, char** argv, const std::string& name, int fallback) {
+const char* Option(int argc, char** argv, const std::string& name, const char* fallback) {
   for (int i = 1; i + 1 < argc; ++i)
-    if (argv[i] == name) return std::atoi(argv[i + 1]);
+    if (argv[i] == name) return argv[i + 1];
   return fallback;
 }
+
+int Flag(int argc, char** argv, const std::string& name, int fallback) {
+  return std::atoi(Option(argc, argv, name, std::to_string(fallback).c_str()));
+}
+
+std::string cli = KELVANE_CLI_PATH;
 
 struct Measure {
   double seconds = 1e9;
@@ -34,7 +42,7 @@ struct Measure {
 
 // One run of kelvane-cli with its output thrown away: time, peak memory (wait4) and status.
 Measure RunOnce(const std::vector<std::string>& args) {
-  std::vector<std::string> argv = {KELVANE_CLI_PATH, "--no-inhibit"};
+  std::vector<std::string> argv = {cli, "--no-inhibit"};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> pointers;
   for (std::string& arg : argv) pointers.push_back(arg.data());
@@ -72,6 +80,7 @@ Measure Best(const std::vector<std::string>& args, int reps) {
 int main(int argc, char** argv) {
   const int entries = Flag(argc, argv, "--entries", 1000000);
   const int reps = Flag(argc, argv, "--reps", 3);
+  cli = Option(argc, argv, "--cli", KELVANE_CLI_PATH);
   const kelvane::test::TempDir dir;
   {
     // Entries in 1,000 folders, none of them on the copy.
