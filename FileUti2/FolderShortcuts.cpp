@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "FileUti2/BlockDevices.h"
 #include "FileUti2/MountInfo.h"
 #include "FileUti2/PathHelpers.h"
 #include "FileUti2/QtStrings.h"
@@ -30,14 +31,15 @@ QString LastPart(const std::string& point) {
 
 }  // namespace
 
-std::vector<FolderShortcut> FolderShortcuts(bool desktopRoot, const std::string& procRoot) {
+std::vector<FolderShortcut> FolderShortcuts(bool desktopRoot, const std::string& procRoot,
+                                            const std::string& sysRoot) {
   std::vector<FolderShortcut> shortcuts{{QStringLiteral("/"), "/"}};
   if (desktopRoot) {
     const std::string home = GetWindowsDir();
     if (FolderExists(home)) shortcuts.push_back({QObject::tr("Home"), home});
   }
   for (const Mount& mount : ReadMounts(procRoot)) {
-    if (!IsMediaMountPoint(mount.point) || IsPseudoFileSystem(mount.fstype)) continue;
+    if (!IsMediaMountPoint(mount.point) || !IsRemovableMedium(mount, sysRoot)) continue;
     // A point mounted twice is one folder: it keeps its first place.
     const bool known = std::any_of(shortcuts.begin(), shortcuts.end(),
                                    [&](const FolderShortcut& s) { return s.path == mount.point; });

@@ -13,10 +13,11 @@ struct FolderShortcut {
 };
 
 // The root "/", the home folder (only with desktopRoot, as the desktop holds it and the drives
-// do not), then each medium mounted below /media, /run/media or /mnt, as <procRoot>/self/mountinfo
-// lists them, named by the last part of its mount point (the volume label, for a desktop's
-// automounter).
-std::vector<FolderShortcut> FolderShortcuts(bool desktopRoot,
-                                            const std::string& procRoot = "/proc");
+// do not), then each removable medium or disc (IsRemovableMedium, by <sysRoot>) mounted below
+// /media, /run/media or /mnt, as <procRoot>/self/mountinfo lists them, named by the last part of
+// its mount point (the volume label, for a desktop's automounter). A folder mounted there from a
+// fixed disk, a tmpfs or a share is no medium.
+std::vector<FolderShortcut> FolderShortcuts(bool desktopRoot, const std::string& procRoot = "/proc",
+                                            const std::string& sysRoot = "/sys");
 
 }  // namespace kelvane

@@ -97,9 +97,13 @@ void ScanFolder(const std::string& folder, const std::string& relative, Walk& wa
   // beginning with "." are not entered: on Linux they play the part of hidden folders.
   for (const auto& [name, type, inode] : entries) {
     if (walk.PumpAndAbandon()) return;
-    if (name.front() == '.') continue;
     const std::string path = JoinFolderPath(folder, name);
     if (!IsFolder(path, type)) continue;
+    // Passed over, and told: a copy that holds them is not exact by --extra's count.
+    if (name.front() == '.') {
+      walk.LeaveOut(path + "/", LeftOutFile::dotFolder);
+      continue;
+    }
     if (!ProjectCanHold(name)) {
       walk.LeaveOut(path + "/", LeftOutFile::cannotHold);
       continue;

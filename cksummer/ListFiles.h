@@ -16,6 +16,7 @@ struct LeftOutFile {
     cannotHold,        // its name holds a "\", CR or LF, which no entry of a project can hold
     unreadableFolder,  // the folder could not be opened or read
     tooLong,           // its path is longer than the system can open
+    dotFolder,         // a folder whose name begins with ".", not entered (as a hidden one)
   };
   std::string path;  // the full path; a folder's ends with "/"
   Why why;

@@ -72,8 +72,8 @@ struct Finding {
 };
 
 Finding TellFindings(const std::vector<std::unique_ptr<CopyCheck>>& copies,
-                     const std::vector<std::string>& labels, const std::string& projectPath,
-                     const std::optional<ReportFile>& report, Console& console) {
+                     const std::string& projectPath, const std::optional<ReportFile>& report,
+                     Console& console) {
   std::vector<std::unique_lock<std::mutex>> locks;
   for (const auto& copy : copies) locks.push_back(copy->Lock());
   Finding found;
@@ -84,10 +84,10 @@ Finding TellFindings(const std::vector<std::unique_ptr<CopyCheck>>& copies,
     noneSelected = noneSelected || copy->NoneSelected();
     if (!copy->Failure() && !copy->NoneSelected()) found.status |= copy->Status();
   }
+  // Every run ends with its verdict, one line per copy.
+  for (const auto& copy : copies)
+    console.Out(FieldText(copy->Copy(), true) + ": " + OutcomeText(*copy));
   const bool several = copies.size() > 1;
-  if (several)
-    for (std::size_t i = 0; i < copies.size(); ++i)
-      console.Out(labels[i] + ": " + OutcomeText(*copies[i]));
   if (InterruptRequested())
     found.status = InterruptStatus();
   else if (found.failure)
@@ -165,7 +165,7 @@ int RunCheck(const Options& options, Console& console) {
       console.Progress().Clear();
       int status = InterruptStatus();
       try {
-        const Finding found = TellFindings(copies, labels, projectPath, report, console);
+        const Finding found = TellFindings(copies, projectPath, report, console);
         status = found.status;
         if (found.failure) console.Error(found.failure->what());
       } catch (const CliError& error) {
@@ -185,7 +185,7 @@ int RunCheck(const Options& options, Console& console) {
   }
   console.Progress().Clear();
 
-  const Finding found = TellFindings(copies, labels, projectPath, report, console);
+  const Finding found = TellFindings(copies, projectPath, report, console);
   if (found.failure) throw *found.failure;
   return found.status;
 }

@@ -14,12 +14,18 @@
 
 namespace kelvane::cli {
 
-const char* OutcomeName(EntryVerdict::Outcome outcome);
+// What the terminal and the report call what CHECK told of an entry: "valid", "mismatch",
+// "missing" (its file, or a folder on its way, is not there) or "unreadable" (it is there and
+// could not be read). Both of the last two add 2 to the exit status.
+const char* OutcomeName(const EntryVerdict& verdict);
+
+// Why an entry failed: for a file that could not be read the system's reason, for a mismatch
+// which sum differs (a CheckSum19 with its stored and computed values, which the CRC-32 pair
+// does not show). Empty for a valid entry.
+std::string FailureWhy(const EntryVerdict& verdict);
 
 // "mismatch<TAB>entry<TAB>path found<TAB>stored<TAB>computed<TAB>why", "-" for a sum there is none
-// of; why: for a file that could not be read the reason, for a mismatch which sum differs (a
-// CheckSum19 with its stored and computed values). Names as the window shows them, escaped
-// (FieldText).
+// of. Names as the window shows them, escaped (FieldText).
 std::string FailureLine(const Project& project, const EntryVerdict& verdict);
 
 // One entry of the report.
@@ -30,7 +36,8 @@ struct ReportEntry {
   std::optional<std::uint32_t> computed;
   std::string storedCheckSum19;
   std::optional<std::uint32_t> computedCheckSum19;
-  std::string outcome;  // valid, mismatch, unreadable, excluded, not reached
+  std::string outcome;                // valid, mismatch, missing, unreadable, excluded, not reached
+  std::optional<std::string> reason;  // FailureWhy of a failed entry
 };
 
 // What CHECK told of each entry it read. The project's entries and flags must stay as they are
@@ -51,13 +58,14 @@ class EntryResults {
   int Count() const { return static_cast<int>(results_.size()); }
 
  private:
+  enum Told : std::uint8_t { kNone, kValid, kMismatch, kMissing, kUnreadable };
   struct Result {
     std::uint32_t crc = 0;
     std::uint32_t checkSum19 = 0;
-    std::uint8_t outcome = kNone;
+    std::uint16_t reason = 0;  // in reasons_
+    Told told = kNone;
     std::uint8_t known = 0;  // kCrcKnown | kCheckSum19Known
   };
-  static constexpr std::uint8_t kNone = 0xFF;
   static constexpr std::uint8_t kCrcKnown = 1;
   static constexpr std::uint8_t kCheckSum19Known = 2;
 
@@ -65,6 +73,7 @@ class EntryResults {
   std::string copy_;
   std::vector<Result> results_;
   std::unordered_map<int, std::string> foundAt_;  // a file found elsewhere than its exact path
+  std::vector<std::string> reasons_;              // the few texts the failures give; 0: none
   int read_ = 0;
   int failed_ = 0;
   int status_ = 0;

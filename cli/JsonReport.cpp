@@ -59,7 +59,8 @@ std::string Record(const ReportEntry& e) {
          ", \"stored\": " + JsonString(e.stored) + ", \"computed\": " + HexOrNull(e.computed) +
          ", \"storedCheckSum19\": " + JsonString(e.storedCheckSum19) +
          ", \"computedCheckSum19\": " + HexOrNull(e.computedCheckSum19) +
-         ", \"outcome\": " + JsonString(e.outcome) + "}";
+         ", \"outcome\": " + JsonString(e.outcome) +
+         ", \"reason\": " + (e.reason ? JsonString(*e.reason) : "null") + "}";
 }
 
 std::string ExtraRecord(const ExtraFile& e) {

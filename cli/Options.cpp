@@ -147,7 +147,9 @@ std::string HelpText() {
          "with --extra), over every copy; 64 usage error;\n"
          "65 project unreadable, invalid or without a selected entry; 70 internal error;\n"
          "74 project or report cannot be written; 128 + N stopped by signal N\n"
-         "(130 Ctrl+C, 143 SIGTERM, 129 SIGHUP).\n";
+         "(130 Ctrl+C, 143 SIGTERM, 129 SIGHUP).\n"
+         "\n"
+         "See kelvane-cli(1) for the details.\n";
 }
 
 }  // namespace kelvane::cli

@@ -1,6 +1,7 @@
 // iNewClick: pick, walk, then per file CRC-32 and CheckSum19 into Values.
 #include "commands/NewList.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -35,7 +36,8 @@ std::string OneLine(const std::string& path) {
 }
 
 // What the walk left out, by why: for each, its heading and the first ten names, and how many
-// more there are.
+// more there are. The count tells what the project lacks; the folders passed over for their
+// dot come last, under a heading of their own, and count nothing.
 std::string LeftOutText(const std::vector<LeftOutFile>& leftOut) {
   struct Group {
     LeftOutFile::Why why;
@@ -45,19 +47,26 @@ std::string LeftOutText(const std::vector<LeftOutFile>& leftOut) {
       {LeftOutFile::cannotHold, "A project cannot hold a name with \"\\\", CR or LF in it:"},
       {LeftOutFile::unreadableFolder, "Folder(s) that could not be read:"},
       {LeftOutFile::tooLong, "Path(s) too long to open:"},
+      {LeftOutFile::dotFolder, "Folder(s) not entered, as their names begin with \".\":"},
   };
   constexpr std::size_t kShown = 10;
-  std::string text = "File(s) left out\t: " + std::to_string(leftOut.size());
+  const std::size_t lacking = static_cast<std::size_t>(
+      std::count_if(leftOut.begin(), leftOut.end(),
+                    [](const LeftOutFile& file) { return file.why != LeftOutFile::dotFolder; }));
+  std::string text;
+  const auto line = [&text](const std::string& words) {
+    text.append(text.empty() ? "" : "\r").append(words);
+  };
+  if (lacking > 0) line("File(s) left out\t: " + std::to_string(lacking));
   for (const Group& group : kGroups) {
     std::size_t count = 0;
     for (const LeftOutFile& file : leftOut) {
       if (file.why != group.why) continue;
-      if (count == 0) text.append("\r").append(group.heading);
+      if (count == 0) line(group.heading);
       if (count++ >= kShown) continue;
-      text.append("\r").append(OneLine(file.path));
-      if (!file.reason.empty()) text.append(" (").append(file.reason).append(")");
+      line(OneLine(file.path) + (file.reason.empty() ? "" : " (" + file.reason + ")"));
     }
-    if (count > kShown) text += "\r... and " + std::to_string(count - kShown) + " more";
+    if (count > kShown) line("... and " + std::to_string(count - kShown) + " more");
   }
   return text;
 }

@@ -23,6 +23,7 @@ struct EntryVerdict {
   std::string reason = {};  // why it could not be read, for a terminal's line
   std::string storedCheckSum19 = {};
   std::optional<std::uint32_t> computedCheckSum19 = {};  // none when the file could not be read
+  int error = 0;  // the system's errno behind reason, 0 when none (ENOENT: the file is not there)
 };
 
 class Shell {

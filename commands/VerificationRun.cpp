@@ -72,8 +72,8 @@ Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally
   }
   const std::string& path = read.path;
   if (!read.crc) {
-    shell.EntryVerified(
-        {i, path, storedCRC, std::nullopt, EntryVerdict::unreadable, read.reason, storedCS19});
+    shell.EntryVerified({i, path, storedCRC, std::nullopt, EntryVerdict::unreadable, read.reason,
+                         storedCS19, std::nullopt, read.error});
     // A file that cannot be read is a failed entry, whatever the answer; it is never compared
     // with a sum left over from another file, so no mismatch question follows.
     p.SetState(i, TCheckState::cbGrayed);

@@ -1,12 +1,12 @@
 // IsOnOpticalDrive: mountinfo for the mount, sysfs for the device's type.
 #include "drive/DriveType.h"
 
-#include "FileUti2/MountInfo.h"
-
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <vector>
+
+#include "FileUti2/BlockDevices.h"
+#include "FileUti2/MountInfo.h"
 
 namespace kelvane {
 
@@ -39,25 +39,11 @@ const Mount* MountOf(const std::vector<Mount>& mounts, const fs::path& path) {
   return best;
 }
 
-std::string ReadFirstLine(const fs::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
-
-// A block device's folder in sysfs is optical when its SCSI type is 5; a partition asks the
-// disk it belongs to, which is the folder above it.
+// A block device's folder in sysfs is optical when its disk's SCSI type is 5; a partition asks
+// the disk it belongs to.
 bool IsOpticalBlockDir(const fs::path& dir) {
-  std::error_code ec;
-  if (!fs::exists(dir, ec)) return false;
-  if (fs::exists(dir / "device" / "type", ec)) return ReadFirstLine(dir / "device" / "type") == "5";
-  if (fs::exists(dir / "partition", ec)) {
-    const fs::path real = fs::canonical(dir, ec);
-    if (ec) return false;
-    return IsOpticalBlockDir(real.parent_path());
-  }
-  return false;
+  const std::optional<fs::path> disk = DiskFolder(dir);
+  return disk && IsOpticalDisk(*disk);
 }
 
 }  // namespace

@@ -241,13 +241,35 @@ struct MountRow {
   const char* label;  // of the shortcut; nullptr: none
 };
 
+// A sysfs as the kernel shows it: an optical drive (11:0), a USB stick flagged removable (8:17,
+// a partition), a USB disk that is not flagged (8:49) and a fixed SATA disk (8:33).
+void WriteSysfs(const test::TempDir& sys) {
+  const auto disk = [&sys](const std::string& devNum, const std::string& folder,
+                           const char* removable, const char* partition) {
+    sys.Write(folder + "/removable", removable);
+    std::string device = folder;
+    if (partition) {
+      device = folder + "/" + partition;
+      sys.Write(device + "/partition", "1");
+    }
+    std::filesystem::create_directories(sys / "dev/block");
+    std::filesystem::create_symlink("../../" + device, sys / ("dev/block/" + devNum));
+  };
+  disk("11:0", "devices/pci0/ata1/host0/block/sr0", "1", nullptr);
+  sys.Write("devices/pci0/ata1/host0/block/sr0/device/type", "5");
+  disk("8:17", "devices/pci0/usb1/1-1/host6/block/sdb", "1", "sdb1");
+  disk("8:49", "devices/pci0/usb2/2-1/host7/block/sdd", "0", "sdd1");
+  disk("8:33", "devices/pci0/ata2/host1/block/sdc", "0", "sdc1");
+}
+
 class MediaShortcutTest : public ::testing::TestWithParam<MountRow> {};
 
-TEST_P(MediaShortcutTest, NamedByTheMountPointsLastPart) {
+TEST_P(MediaShortcutTest, OnlyRemovableMediaNamedByTheMountPointsLastPart) {
   const MountRow& row = GetParam();
-  test::TempDir proc;
+  test::TempDir proc, sys;
+  WriteSysfs(sys);
   proc.Write("self/mountinfo", std::string("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n") + row.line);
-  const std::vector<FolderShortcut> shortcuts = FolderShortcuts(false, proc.str());
+  const std::vector<FolderShortcut> shortcuts = FolderShortcuts(false, proc.str(), sys.str());
   ASSERT_FALSE(shortcuts.empty());
   EXPECT_EQ(shortcuts.front().path, "/");
   if (!row.label) {
@@ -265,9 +287,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "KELVANE_1"},
         MountRow{"RunMedia", "2 1 8:17 / /run/media/bob/USB\\040STICK rw - vfat /dev/sdb1 rw\n",
                  "USB STICK"},
-        MountRow{"BelowMnt", "2 1 8:33 / /mnt/backup rw - ext4 /dev/sdc1 rw\n", "backup"},
+        MountRow{"UsbDiskBelowMnt", "2 1 8:49 / /mnt/backup rw - ext4 /dev/sdd1 rw\n", "backup"},
         MountRow{"Windows1252Label", "2 1 8:17 / /media/ann/Caf\xE9 rw - vfat /dev/sdb1 rw\n",
                  "Caf\xC3\xA9"},
+        MountRow{"FixedDiskBelowMntIsNoMedium", "2 1 8:33 / /mnt/data rw - ext4 /dev/sdc1 rw\n",
+                 nullptr},
+        MountRow{"TmpfsBelowMntIsNoMedium", "2 1 0:45 / /mnt/scratch rw - tmpfs tmpfs rw\n",
+                 nullptr},
         MountRow{"ElsewhereIsNoMedium", "2 1 8:2 / /home rw - ext4 /dev/sda2 rw\n", nullptr},
         MountRow{"MediaItselfIsNoMedium", "2 1 0:40 / /media rw - tmpfs tmpfs rw\n", nullptr},
         MountRow{"PseudoFileSystem", "2 1 0:41 / /mnt/proc rw - proc proc rw\n", nullptr}),

@@ -151,7 +151,7 @@ TEST(CliCheckTest, NamesAreEscapedAsLsDoes) {
   const CliResult run = RunCli({"check", "--extra", dir / "p.cfg", dir / "src"});
 
   EXPECT_EQ(run.status, 2 | 4) << run.err;
-  EXPECT_NE(run.out.find("unreadable\tt\\tab\\033]0;pwned\\a.txt\t" + dir / "src" +
+  EXPECT_NE(run.out.find("missing\tt\\tab\\033]0;pwned\\a.txt\t" + dir / "src" +
                          "/t\\tab\\033]0;pwned\\a.txt\tCADBBE3D\t-\tNo such file or directory\n"),
             std::string::npos)
       << run.out;
@@ -212,6 +212,21 @@ TEST(CliNewTest, OwnProjectFileInTheTreeIsLeftOut) {
   EXPECT_EQ(ParseProject(dir.Read("src/p.cfg")).entries, std::vector<std::string>{"a.txt"});
 }
 
+TEST(CliNewTest, DotFoldersAreToldWithoutChangingTheStatus) {
+  TempDir dir;
+  dir.Write("src/a.txt", "abc");
+  dir.Write("src/.well-known/security.txt", "x");
+  dir.Write("src/sub/.git/HEAD", "ref");
+  dir.Write("src/sub/b.txt", "123");
+  const CliResult run = RunCli({"new", dir / "src", dir / "p.cfg"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "Folder(s) not entered, as their names begin with \".\":\n" +
+                         dir / "src/.well-known/\n" + dir / "src/sub/.git/\nWritten " +
+                         dir / "p.cfg" + ": 2 file(s), 6 B\n");
+  // What the project does not cover makes a tree that holds it more than the project guards.
+  EXPECT_EQ(RunCli({"check", "--extra", dir / "p.cfg", dir / "src"}).status, 4);
+}
+
 TEST(CliNewTest, UnreadableFolderIsToldAndExits2) {
   if (test::IgnoresPermissions())
     GTEST_SKIP() << "this process reads folders whatever their permissions";
@@ -222,7 +237,8 @@ TEST(CliNewTest, UnreadableFolderIsToldAndExits2) {
   const CliResult run = RunCli({"new", dir / "src", dir / "p.cfg"});
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "kelvane-cli: File(s) left out\t: 1\nFolder(s) that could not be read:\n" +
-                         dir / "src/locked/ (Permission denied)\n");
+                         dir / "src/locked/ (Permission denied)\nWritten " + dir / "p.cfg" +
+                         ": 1 file(s), 3 B\n");
   EXPECT_EQ(ParseProject(dir.Read("p.cfg")).entries, std::vector<std::string>{"a.txt"});
 }
 

@@ -5,6 +5,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -36,10 +38,10 @@ using test::TempDir;
 // Five entries, one of each fate, and a file no entry stands for. The fifth entry is in
 // Windows-1252 and its file's name in UTF-8, with a quote and a tab for the JSON to escape.
 const char kReportProject[] =
-    "[Kelvane]\r\n/p.cfg\r\n/src/\r\n5\r\n"
-    "a.txt\r\nb.txt\r\ngone.txt\r\nskip.txt\r\ncaf\xE9 \"q\"\t.txt\r\n"
+    "[Kelvane]\r\n/p.cfg\r\n/src/\r\n6\r\n"
+    "a.txt\r\nb.txt\r\ngone.txt\r\nskip.txt\r\ncaf\xE9 \"q\"\t.txt\r\npipe\r\n"
     "CADBBE3D000000001\r\nCADBBE3D000000001\r\n12345678000000001\r\nCADBBE3D000000000\r\n"
-    "CADBBE3D000000001\r\n";
+    "CADBBE3D000000001\r\nCADBBE3D000000001\r\n";
 
 void WriteReportFixture(const TempDir& dir) {
   dir.Write("p.cfg", kReportProject);
@@ -48,6 +50,8 @@ void WriteReportFixture(const TempDir& dir) {
   dir.Write("copy/skip.txt", "abc");
   dir.Write("copy/caf\xC3\xA9 \"q\"\t.txt", "abc");
   dir.Write("copy/extra.txt", "not in the project");
+  // There, but no file to read: unreadable, not missing.
+  ::mkfifo((dir / "copy/pipe").c_str(), 0644);
 }
 
 // The report as it must read; @P stands for the project, @C for the copy, @B for the sum of
@@ -58,11 +62,12 @@ constexpr char kExpectedReport[] = R"({
   "interrupted": false,
   "status": 3,
   "entries": [
-    {"entry": "a.txt", "path": "@C/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid"},
-    {"entry": "b.txt", "path": "@C/b.txt", "stored": "CADBBE3D", "computed": "@B", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "mismatch"},
-    {"entry": "gone.txt", "path": "@C/gone.txt", "stored": "12345678", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "outcome": "unreadable"},
-    {"entry": "skip.txt", "path": null, "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "outcome": "excluded"},
-    {"entry": "caf@E \"q\"\t.txt", "path": "@C/caf@E \"q\"\t.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid"}
+    {"entry": "a.txt", "path": "@C/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid", "reason": null},
+    {"entry": "b.txt", "path": "@C/b.txt", "stored": "CADBBE3D", "computed": "@B", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "mismatch", "reason": "CRC-32 differs"},
+    {"entry": "gone.txt", "path": "@C/gone.txt", "stored": "12345678", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "outcome": "missing", "reason": "No such file or directory"},
+    {"entry": "skip.txt", "path": null, "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "outcome": "excluded", "reason": null},
+    {"entry": "caf@E \"q\"\t.txt", "path": "@C/caf@E \"q\"\t.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid", "reason": null},
+    {"entry": "pipe", "path": "@C/pipe", "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "outcome": "unreadable", "reason": "Not a regular file"}
   ],
   "extra": [
     {"path": "@C/extra.txt", "kind": "file"}
@@ -110,17 +115,18 @@ TEST_P(CliOutcomeTest, PerEntry) {
   EXPECT_NE(report.find("\"status\": " + std::to_string(row.status) + ","), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CliOutcomeTest,
-    testing::Values(OutcomeRow{"ExtraAddsFour",
-                               {"--extra"},
-                               7,
-                               {"valid", "mismatch", "unreadable", "excluded", "valid"}},
-                    OutcomeRow{"StopAtFirstLeavesTheRestUnreached",
-                               {"--stop-at-first"},
-                               1,
-                               {"valid", "mismatch", "not reached", "excluded", "not reached"}}),
-    test::RowName());
+INSTANTIATE_TEST_SUITE_P(Rows, CliOutcomeTest,
+                         testing::Values(OutcomeRow{"ExtraAddsFour",
+                                                    {"--extra"},
+                                                    7,
+                                                    {"valid", "mismatch", "missing", "excluded",
+                                                     "valid", "unreadable"}},
+                                         OutcomeRow{"StopAtFirstLeavesTheRestUnreached",
+                                                    {"--stop-at-first"},
+                                                    1,
+                                                    {"valid", "mismatch", "not reached", "excluded",
+                                                     "not reached", "not reached"}}),
+                         test::RowName());
 
 int Count(const std::string& text, const std::string& part) {
   int count = 0;
@@ -172,9 +178,10 @@ TEST(CliInterruptTest, CtrlCEndsTheRunAndPrintsItsSummary) {
   const int count = std::stoi(checked[1]);
   EXPECT_GT(count, 0);
   EXPECT_LT(count, kEntries);
-  EXPECT_EQ(Count(out, "unreadable\t"), count);
+  EXPECT_EQ(Count(out, "missing\t"), count);
   const std::string tail = "Skipped \t: " + std::to_string(kEntries - count) +
-                           "\n-------------------------\nTotal file(s)\t: 20000\n";
+                           "\n-------------------------\nTotal file(s)\t: 20000\n" + dir / "copy" +
+                           ": interrupted\n";
   EXPECT_TRUE(out.ends_with(tail)) << out.substr(out.size() > 300 ? out.size() - 300 : 0);
 }
 
@@ -211,7 +218,9 @@ TEST(CliNewTest, ProjectIsTheWindowsButForItsOwnPath) {
   window.replace(window.find(windowLine), windowLine.size(), "\r\n" + dir / "cli.cfg" + "\r\n");
   EXPECT_EQ(dir.Read("cli.cfg"), window);
   ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_EQ(run.err, "kelvane-cli: " + AsLines(shell.messages[0]) + "\n");
+  // The box as the window shows it, then the verdict: where, how many files, how many bytes.
+  EXPECT_EQ(run.err, "kelvane-cli: " + AsLines(shell.messages[0]) + "\nWritten " + dir / "cli.cfg" +
+                         ": 4 file(s), 13 B\n");
 }
 
 TEST(CliListTest, OneLinePerEntry) {

@@ -66,8 +66,7 @@ void AddFile(const TempDir& dir) {
   dir.Write("copy/sub/new.txt", "new");
 }
 
-const char kMissingB[] =
-    "unreadable\tsub\\b.txt\t@/sub/b.txt\t340BC6D9\t-\tNo such file or directory";
+const char kMissingB[] = "missing\tsub\\b.txt\t@/sub/b.txt\t340BC6D9\t-\tNo such file or directory";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CliCopyTest,
