@@ -40,14 +40,14 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 // What SaveTarget finds, and the file that is there now, if any.
-struct Target {
+struct SaveSpot {
   std::string path;
   bool exists = false;
   struct stat existing {};
 };
 
-Target FindTarget(const std::string& path) {
-  Target target{FollowSaveLinks(path)};
+SaveSpot FindTarget(const std::string& path) {
+  SaveSpot target{FollowSaveLinks(path)};
   if (::lstat(target.path.c_str(), &target.existing) == 0)
     target.exists = true;
   else if (errno != ENOENT)
@@ -93,7 +93,7 @@ std::string SaveTarget(const std::string& path) {
 }
 
 FileReplacement::FileReplacement(const std::string& path) : path_(path) {
-  const Target target = FindTarget(path);
+  const SaveSpot target = FindTarget(path);
   target_ = target.path;
   // A file that replaces a private one is never readable by others, not even for a moment: it
   // is made with no more than the old file's bits, else with the usual 0666 under the umask.
@@ -118,16 +118,22 @@ void FileReplacement::Flush() {
 }
 
 void FileReplacement::Write(std::string_view bytes) {
-  if (temp_.empty()) throw std::logic_error("FileReplacement::Write after Commit");
+  if (temp_.empty() || prepared_) throw std::logic_error("FileReplacement::Write after Prepare");
   buffer_.append(bytes);
   if (buffer_.size() >= kWriteBlock) Flush();
 }
 
-void FileReplacement::Commit() {
+void FileReplacement::Prepare() {
+  if (prepared_) return;
   Flush();
   if (::fsync(fd_.Get()) != 0) ThrowFileError("write", path_, errno);
   // Closed by hand, since a failed close can mean lost data.
   if (::close(fd_.Release()) != 0) ThrowFileError("write", path_, errno);
+  prepared_ = true;
+}
+
+void FileReplacement::Commit() {
+  Prepare();
   if (::rename(temp_.c_str(), target_.c_str()) != 0) ThrowFileError("create", path_, errno);
   temp_.clear();
   // Make the rename itself durable; the new file is complete either way.

@@ -33,8 +33,13 @@ class FileReplacement {
   FileReplacement& operator=(const FileReplacement&) = delete;
 
   void Write(std::string_view bytes);
-  // Everything written reaches the disk, then takes the target's place.
+  // Everything written reaches the disk (done by Commit when not called before): what can fail
+  // before a file takes another's place, so that two files saved together fail together.
+  void Prepare();
+  // The new file takes the target's place.
   void Commit();
+  // The file it replaces, its links followed.
+  const std::string& Target() const { return target_; }
 
  private:
   void Flush();
@@ -44,6 +49,7 @@ class FileReplacement {
   std::string temp_;  // empty once renamed, or when there is none
   FileDescriptor fd_;
   std::string buffer_;
+  bool prepared_ = false;
 };
 
 // A FileReplacement of path with bytes.

@@ -1,4 +1,4 @@
-// GetFileCRC32 and GetFileCheckSum19: the two sums that a project keeps for every file.
+// GetFileCRC32, GetFileSums and GetFileCheckSum19: the sums that a project keeps for every file.
 #include "cksummer/FileChecksums.h"
 
 #include <fcntl.h>
@@ -13,6 +13,7 @@
 #include <new>
 
 #include "FileUti2/FileDescriptor.h"
+#include "cksummer/BlockSums.h"
 #include "cksummer/CRC32.h"
 
 namespace kelvane {
@@ -22,30 +23,30 @@ namespace {
 // Below this size the kernel's own read-ahead already covers the file.
 constexpr std::int64_t kSequentialHint = std::int64_t{1} << 20;
 
-std::uint32_t ReadCRC32(const RegularFile& opened, ProgressSink& meter,
-                        const CRC32ReadStep& readStep) {
+FileSums ReadSums(const RegularFile& opened, ProgressSink& meter, const CRC32ReadStep& readStep,
+                  bool sha256) {
   const auto& [file, size] = opened;
   // Only a hint: the file is read once from start to end.
   if (size > kSequentialHint) (void)::posix_fadvise(file.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   // 65530 bytes, not 65536: the block size is part of how the meter moves.
-  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kCRC32BufferSize);
-  std::uint32_t reg = kCRC32Start;
+  BlockSums sums(sha256, size, kCRC32BufferSize);
   std::int64_t position = 0;
   for (;;) {
     if (size > 100) meter.SetPosition(CRC32Progress(position, size));
     // Between blocks: a STOP need not wait for the end of a file of gigabytes.
     if (position > 0 && position < size && meter.StopBetweenBlocks()) throw CRC32Abandoned();
+    std::uint8_t* const buffer = sums.Next();
     ssize_t n;
     do {
-      n = readStep ? readStep(file.Get(), buffer.get(), kCRC32BufferSize)
-                   : ::read(file.Get(), buffer.get(), kCRC32BufferSize);
+      n = readStep ? readStep(file.Get(), buffer, kCRC32BufferSize)
+                   : ::read(file.Get(), buffer, kCRC32BufferSize);
     } while (n < 0 && (errno == EINTR ||
                        ((errno == EAGAIN || errno == EWOULDBLOCK) && MakeBlocking(file.Get()))));
     if (n < 0) FailWithErrno();
-    if (static_cast<std::size_t>(n) > kCRC32BufferSize) throw ReadFailure{std::strerror(EIO)};
+    if (static_cast<std::size_t>(n) > kCRC32BufferSize) throw ReadFailure{std::strerror(EIO), EIO};
     // Only a read of 0 bytes ends the file; a short read is just a smaller block.
     if (n == 0) break;
-    UpdateCRC32(buffer.get(), static_cast<std::size_t>(n), reg);
+    sums.Add(static_cast<std::size_t>(n));
     position += n;
     // A file that grows while it is read (a log being written) need not be read to its end.
     if (position > size) throw ReadFailure{kChangedWhileRead};
@@ -53,23 +54,23 @@ std::uint32_t ReadCRC32(const RegularFile& opened, ProgressSink& meter,
   // Truncated while read: the sum is of neither version. (One grown is caught above, and one
   // grown after the read that found its end is the file as it was read.)
   if (position != size) throw ReadFailure{kChangedWhileRead};
-  return reg;
+  // No final complement: every stored project holds the register as it stands.
+  return {sums.CRC32(), sums.Sha256Sum()};
 }
 
 template <typename Open>
-std::uint32_t GuardedCRC32(const std::string& fileName, ProgressSink& meter,
-                           const CRC32ReadStep& readStep, Open open) {
-  std::uint32_t reg;
+FileSums GuardedSums(const std::string& fileName, ProgressSink& meter,
+                     const CRC32ReadStep& readStep, bool sha256, Open open) {
+  FileSums sums;
   try {
-    reg = ReadCRC32(open(), meter, readStep);
+    sums = ReadSums(open(), meter, readStep, sha256);
   } catch (const ReadFailure& failure) {
     throw CRC32Error(fileName, failure.reason, failure.error);
   } catch (const std::bad_alloc&) {
     throw CRC32Error(fileName, std::strerror(ENOMEM), ENOMEM);
   }
   meter.SetPosition(100);
-  // No final complement: every stored project holds the register as it stands.
-  return reg;
+  return sums;
 }
 
 }  // namespace
@@ -85,10 +86,16 @@ std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter) {
 
 std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
                            const CRC32ReadStep& readStep) {
-  return GuardedCRC32(fileName, meter, readStep, [&] { return OpenRegularFile(fileName); });
+  return GetFileSums(fileName, meter, readStep, false).crc32;
 }
 
-std::uint32_t GetFileCRC32(FileAhead ahead, const std::string& fileName, ProgressSink& meter) {
+FileSums GetFileSums(const std::string& fileName, ProgressSink& meter,
+                     const CRC32ReadStep& readStep, bool sha256) {
+  return GuardedSums(fileName, meter, readStep, sha256, [&] { return OpenRegularFile(fileName); });
+}
+
+FileSums GetFileSums(FileAhead ahead, const std::string& fileName, ProgressSink& meter,
+                     bool sha256) {
   std::size_t served = 0;
   // The read steps as they were taken ahead, then read(2) for what was not.
   const CRC32ReadStep step = [&ahead, &served](int fd, std::uint8_t* buffer, std::size_t count) {
@@ -102,13 +109,14 @@ std::uint32_t GetFileCRC32(FileAhead ahead, const std::string& fileName, Progres
     return ::read(fd, buffer, count);
   };
   RegularFile& file = ahead.file;
-  return GuardedCRC32(fileName, meter, step, [&file] { return std::move(file); });
+  return GuardedSums(fileName, meter, step, sha256, [&file] { return std::move(file); });
 }
 
-std::uint32_t GetFileCRC32(const ConfinedFolder& root, const std::string& relative,
-                           const std::string& fileName, ProgressSink& meter,
-                           const CRC32ReadStep& readStep) {
-  return GuardedCRC32(fileName, meter, readStep, [&] { return OpenRegularFile(root, relative); });
+FileSums GetFileSums(const ConfinedFolder& root, const std::string& relative,
+                     const std::string& fileName, ProgressSink& meter,
+                     const CRC32ReadStep& readStep, bool sha256) {
+  return GuardedSums(fileName, meter, readStep, sha256,
+                     [&] { return OpenRegularFile(root, relative); });
 }
 
 std::uint32_t GetFileCheckSum19(const std::string& /*fileName*/) {

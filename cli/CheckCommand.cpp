@@ -1,6 +1,7 @@
 // kelvane-cli check PROJECT COPY...: the window's Open, then its CHECK on each copy, then what the
 // terminal adds: the failed entries as lines, the extra files, the report and the exit status.
 // Copies on different devices are checked side by side, each on a thread of its own.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "cli/SleepInhibitor.h"
 #include "cli/TerminalShell.h"
 #include "cli/TerminalText.h"
+#include "project/Sha256Sidecar.h"
 
 namespace kelvane::cli {
 
@@ -40,6 +42,16 @@ std::string OutcomeText(const CopyCheck& copy) {
         std::pair{kExitExtra, "extra files"}})
     if (status & bit) text += (text.empty() ? "" : ", ") + std::string(name);
   return text;
+}
+
+// The selected entries the project holds no SHA-256 for: their files are verified by the CRC-32
+// alone, which a file forged to keep it would pass.
+int CrcAlone(const Project& project) {
+  int count = 0;
+  // An entry without a value entry fails CHECK itself, which tells it.
+  for (int i = 0; i < std::min(project.Count(), project.ValueCount()); ++i)
+    if (!project.IsExcluded(i) && !project.StoredSha256(i)) ++count;
+  return count;
 }
 
 // Each group's copies in turn, the groups side by side; the first group runs on this thread, and
@@ -73,7 +85,7 @@ struct Finding {
 
 Finding TellFindings(const std::vector<std::unique_ptr<CopyCheck>>& copies,
                      const std::string& projectPath, const std::optional<ReportFile>& report,
-                     Console& console) {
+                     int crcAlone, Console& console) {
   std::vector<std::unique_lock<std::mutex>> locks;
   for (const auto& copy : copies) locks.push_back(copy->Lock());
   Finding found;
@@ -84,6 +96,9 @@ Finding TellFindings(const std::vector<std::unique_ptr<CopyCheck>>& copies,
     noneSelected = noneSelected || copy->NoneSelected();
     if (!copy->Failure() && !copy->NoneSelected()) found.status |= copy->Status();
   }
+  if (crcAlone > 0)
+    console.Notice("Verified by the CRC-32 alone, without a SHA-256 to check: " +
+                   std::to_string(crcAlone) + " selected entr" + (crcAlone == 1 ? "y" : "ies"));
   // Every run ends with its verdict, one line per copy.
   for (const auto& copy : copies)
     console.Out(FieldText(copy->Copy(), true) + ": " + OutcomeText(*copy));
@@ -137,11 +152,13 @@ int RunCheck(const Options& options, Console& console) {
     OpenProject(opened, opener);
   }
 
-  // The project and the report are no files of the distribution, wherever they lie.
+  // The project, its sums and the report are no files of the distribution, wherever they lie.
   std::vector<FileIdentity> leaveOut;
   for (const std::optional<FileIdentity>& file :
-       {IdentityOf(projectPath), report ? report->Identity() : std::nullopt})
+       {IdentityOf(projectPath), IdentityOf(SidecarPath(projectPath)),
+        report ? report->Identity() : std::nullopt})
     if (file) leaveOut.push_back(*file);
+  const int crcAlone = CrcAlone(opened.project);
 
   const bool several = folders.size() > 1;
   std::vector<std::string> labels;
@@ -165,7 +182,7 @@ int RunCheck(const Options& options, Console& console) {
       console.Progress().Clear();
       int status = InterruptStatus();
       try {
-        const Finding found = TellFindings(copies, projectPath, report, console);
+        const Finding found = TellFindings(copies, projectPath, report, crcAlone, console);
         status = found.status;
         if (found.failure) console.Error(found.failure->what());
       } catch (const CliError& error) {
@@ -185,7 +202,7 @@ int RunCheck(const Options& options, Console& console) {
   }
   console.Progress().Clear();
 
-  const Finding found = TellFindings(copies, projectPath, report, console);
+  const Finding found = TellFindings(copies, projectPath, report, crcAlone, console);
   if (found.failure) throw *found.failure;
   return found.status;
 }

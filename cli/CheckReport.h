@@ -36,6 +36,8 @@ struct ReportEntry {
   std::optional<std::uint32_t> computed;
   std::string storedCheckSum19;
   std::optional<std::uint32_t> computedCheckSum19;
+  std::optional<Sha256> storedSha256;  // none when the project has no strong sum for it
+  std::optional<Sha256> computedSha256;
   std::string outcome;                // valid, mismatch, missing, unreadable, excluded, not reached
   std::optional<std::string> reason;  // FailureWhy of a failed entry
 };
@@ -68,12 +70,14 @@ class EntryResults {
   };
   static constexpr std::uint8_t kCrcKnown = 1;
   static constexpr std::uint8_t kCheckSum19Known = 2;
+  static constexpr std::uint8_t kSha256Read = 4;
 
   const Project& project_;
   std::string copy_;
   std::vector<Result> results_;
-  std::unordered_map<int, std::string> foundAt_;  // a file found elsewhere than its exact path
-  std::vector<std::string> reasons_;              // the few texts the failures give; 0: none
+  std::unordered_map<int, std::string> foundAt_;    // a file found elsewhere than its exact path
+  std::unordered_map<int, Sha256> computedSha256_;  // where it is not the stored one
+  std::vector<std::string> reasons_;                // the few texts the failures give; 0: none
   int read_ = 0;
   int failed_ = 0;
   int status_ = 0;

@@ -53,12 +53,18 @@ std::string HexOrNull(const std::optional<std::uint32_t>& sum) {
   return sum ? "\"" + Hex8(*sum) + "\"" : "null";
 }
 
+std::string ShaOrNull(const std::optional<Sha256>& sum) {
+  return sum ? "\"" + Sha256Hex(*sum) + "\"" : "null";
+}
+
 std::string Record(const ReportEntry& e) {
   return "{\"entry\": " + JsonString(e.entry) +
          ", \"path\": " + (e.path ? JsonString(*e.path) : "null") +
          ", \"stored\": " + JsonString(e.stored) + ", \"computed\": " + HexOrNull(e.computed) +
          ", \"storedCheckSum19\": " + JsonString(e.storedCheckSum19) +
          ", \"computedCheckSum19\": " + HexOrNull(e.computedCheckSum19) +
+         ", \"storedSha256\": " + ShaOrNull(e.storedSha256) +
+         ", \"computedSha256\": " + ShaOrNull(e.computedSha256) +
          ", \"outcome\": " + JsonString(e.outcome) +
          ", \"reason\": " + (e.reason ? JsonString(*e.reason) : "null") + "}";
 }

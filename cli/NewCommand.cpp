@@ -60,6 +60,7 @@ int RunNew(const Options& options, Console& console) {
   // The project file may be written into the tree it lists: it is no file of the distribution.
   session.LeaveOutOfNew = answers.projectPath;
   session.ReadSequential = options.sequential;
+  session.Sha256Sums = !options.noSha256;
   TerminalShell shell(session, console, answers, &progress);
   bool leftOut = false;
   shell.onMessage = [&console, &leftOut](const std::string& text) {

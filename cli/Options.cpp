@@ -34,6 +34,7 @@ struct Parse {
   Options options;
   std::optional<Command> asked;  // --help or --version: they win over everything else
   bool checkOnly = false;        // an option that only check takes was seen
+  bool newOnly = false;          // an option that only new takes was seen
 };
 
 // Takes one option at args[i] (and its value); returns false when it is not one.
@@ -66,6 +67,8 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, Parse& par
     options.noInhibit = true;
   } else if (name == "--sequential") {
     options.sequential = true;
+  } else if (name == "--no-sha256") {
+    options.noSha256 = parse.newOnly = true;
   } else if (name == "--extra") {
     options.extra = parse.checkOnly = true;
   } else if (name == "--eject") {
@@ -112,6 +115,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
     if (operand.empty()) throw UsageError("an operand is empty");
   if (parse.checkOnly && !form->checkOptions)
     throw UsageError("--extra, --report, --eject and --stop-at-first apply to 'check' only");
+  if (parse.newOnly && form->command != Command::newProject)
+    throw UsageError("--no-sha256 applies to 'new' only");
   if (options.quiet && options.progress)
     throw UsageError("--quiet and --progress exclude each other");
   return options;
@@ -122,8 +127,9 @@ std::string HelpText() {
          "       kelvane-cli [OPTION]... check PROJECT COPY...\n"
          "       kelvane-cli [OPTION]... list PROJECT\n"
          "\n"
-         "  new    list every file below SOURCE with its CRC-32 and write the project file\n"
-         "         PROJECT, exactly as New and Save of the window do\n"
+         "  new    list every file below SOURCE with its CRC-32 and SHA-256 and write the\n"
+         "         project file PROJECT and its sums PROJECT.sha256, exactly as New and\n"
+         "         Save of the window do\n"
          "  check  read PROJECT as Open does and verify the copy in COPY as CHECK does;\n"
          "         several copies are verified side by side, those on one device in turn\n"
          "  list   print the entries of PROJECT: flag, CRC-32, CheckSum19, entry\n"
@@ -138,6 +144,7 @@ std::string HelpText() {
          "  --progress       show progress on stderr even when it is not a terminal\n"
          "  --no-inhibit     let the machine sleep during the run (no logind lock)\n"
          "  --sequential     read one file at a time, never the next ones ahead\n"
+         "  --no-sha256      (new) store no SHA-256 beside the project, the CRC-32 alone\n"
          "  -q, --quiet      print nothing but failed entries and errors\n"
          "  -h, --help       show this help and exit\n"
          "      --version    show the version and exit\n"

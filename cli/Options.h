@@ -19,6 +19,7 @@ struct Options {
   bool stopAtFirst = false;
   bool noInhibit = false;
   bool sequential = false;
+  bool noSha256 = false;
   std::optional<std::string> report;
 };
 

@@ -1,4 +1,4 @@
-// EntryResolver: exact bytes, then case-insensitive names, then Windows-1252; and EntryCRC32.
+// EntryResolver: exact bytes, then case-insensitive names, then Windows-1252; and EntrySums.
 #include "commands/EntryResolver.h"
 
 #include <dirent.h>
@@ -98,10 +98,10 @@ bool EntryResolver::Missing(const std::string& path) const {
   return Look(path, st, false) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
-std::uint32_t EntryResolver::CRC32(const std::string& path, ProgressSink& meter,
-                                   const CRC32ReadStep& readStep) const {
-  if (!root_) return GetFileCRC32(path, meter, readStep);
-  return GetFileCRC32(*root_, AheadPath(path), path, meter, readStep);
+FileSums EntryResolver::Sums(const std::string& path, ProgressSink& meter,
+                             const CRC32ReadStep& readStep, bool sha256) const {
+  if (!root_) return GetFileSums(path, meter, readStep, sha256);
+  return GetFileSums(*root_, AheadPath(path), path, meter, readStep, sha256);
 }
 
 std::string EntryResolver::AheadPath(const std::string& path) const {
@@ -164,39 +164,36 @@ std::optional<std::string> EntryResolver::Find(const std::string& entry) {
   return found;
 }
 
-EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
-                     const CRC32ReadStep& readStep, std::optional<FileAhead> ahead) {
+EntryRead EntrySums(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
+                    const CRC32ReadStep& readStep, bool sha256, std::optional<FileAhead> ahead) {
   const EntryPath exact = resolver.Exact(entry);
   EntryRead read{exact.path, std::nullopt, {}};
   if (!exact.safe) {
     read.reason = UnsafeReason(entry);
     return read;
   }
-  try {
-    read.crc = ahead ? GetFileCRC32(std::move(*ahead), read.path, meter)
-                     : resolver.CRC32(read.path, meter, readStep);
-    return read;
-  } catch (const CRC32Error& error) {
-    read.reason = error.Reason();
-    read.error = error.Error();
-  } catch (const CRC32Abandoned&) {
-    read.abandoned = true;
-    return read;
-  }
+  const auto readAt = [&](std::optional<FileAhead> file) {
+    try {
+      const FileSums sums = file ? GetFileSums(std::move(*file), read.path, meter, sha256)
+                                 : resolver.Sums(read.path, meter, readStep, sha256);
+      read.crc = sums.crc32;
+      read.sha256 = sums.sha256;
+      read.reason.clear();
+      read.error = 0;
+    } catch (const CRC32Error& error) {
+      read.reason = error.Reason();
+      read.error = error.Error();
+    } catch (const CRC32Abandoned&) {
+      read.abandoned = true;
+    }
+  };
+  readAt(std::move(ahead));
+  if (read.crc || read.abandoned) return read;
   // Only now, so that an entry found as it stands costs no look at its folder.
   const std::optional<std::string> found = resolver.Find(entry);
   if (!found || *found == read.path) return read;
   read.path = *found;
-  try {
-    read.crc = resolver.CRC32(read.path, meter, readStep);
-    read.reason.clear();
-    read.error = 0;
-  } catch (const CRC32Error& error) {
-    read.reason = error.Reason();
-    read.error = error.Error();
-  } catch (const CRC32Abandoned&) {
-    read.abandoned = true;
-  }
+  readAt(std::nullopt);
   return read;
 }
 

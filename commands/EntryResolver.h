@@ -49,9 +49,9 @@ class EntryResolver {
   // named exactly by another entry or was found so for an earlier one (it is taken from then on).
   std::optional<std::string> Find(const std::string& entry);
 
-  // The CRC-32 of the file at path (a path below the base), read as the resolver's links say.
-  std::uint32_t CRC32(const std::string& path, ProgressSink& meter,
-                      const CRC32ReadStep& readStep) const;
+  // The sums of the file at path (a path below the base), read as the resolver's links say.
+  FileSums Sums(const std::string& path, ProgressSink& meter, const CRC32ReadStep& readStep,
+                bool sha256) const;
 
   // Where a reader ahead finds the file at path (below the base): below Root() when reads stay
   // in the base, else path itself.
@@ -96,12 +96,14 @@ struct EntryRead {
   std::string reason;                // why not, for a terminal's line
   int error = 0;                     // the system's errno behind reason, 0 when none
   bool abandoned = false;            // STOP or QUIT came between two blocks of the file
+  std::optional<Sha256> sha256 = {};  // when it was asked for and the file was read
 };
 
-// The CRC-32 of the file that entry stands for below the resolver's base. readStep may be empty
-// (read(2)). ahead: its exact path as read ahead, if it was; a file found otherwise (by case) is
-// read now.
-EntryRead EntryCRC32(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
-                     const CRC32ReadStep& readStep, std::optional<FileAhead> ahead = std::nullopt);
+// The sums of the file that entry stands for below the resolver's base: its CRC-32, and with
+// sha256 its SHA-256 from the same read. readStep may be empty (read(2)). ahead: its exact path as
+// read ahead, if it was; a file found otherwise (by case) is read now.
+EntryRead EntrySums(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
+                    const CRC32ReadStep& readStep, bool sha256,
+                    std::optional<FileAhead> ahead = std::nullopt);
 
 }  // namespace kelvane

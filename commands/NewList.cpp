@@ -15,6 +15,7 @@
 #include "commands/RunReads.h"
 #include "commands/RunSteps.h"
 #include "commands/StatusLines.h"
+#include "project/Sha256Sidecar.h"
 #include "project/ValueEntry.h"
 
 namespace kelvane {
@@ -88,7 +89,7 @@ void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
     // Shows the file finished before, not this one: this one is not computed yet.
     texts.Set(TLabel::Status1, "CRC32:\t" + Hex8(lastCRC) + "H");
     if (PumpAndPoll(session, shell)) return;
-    const EntryRead read = reads.Read(i);
+    const EntryRead read = reads.Read(i, session.Sha256Sums);
     // STOP or QUIT in the middle of a large file: it is unfinished, as one stopped before it.
     if (read.abandoned) return;
     const std::string& path = read.path;
@@ -101,6 +102,7 @@ void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
     texts.Set(TLabel::Status3, CounterText(i, p.Count()));
     if (PumpAndPoll(session, shell)) return;
     p.AppendValue(MakeValueEntry(lastCRC, checkSum19));
+    if (read.sha256) p.SetSha256(i, *read.sha256);
     p.SetState(i, TCheckState::cbChecked);
   }
 }
@@ -112,9 +114,11 @@ void Run(Session& session, Shell& shell, const std::string& folder) {
   std::vector<std::string> files;
   std::vector<LeftOutFile> leftOut;
   ListFilesHooks hooks;
+  // The project being written, and its sidecar: no files of the distribution.
   if (!session.LeaveOutOfNew.empty())
-    if (const std::optional<FileIdentity> project = IdentityOf(session.LeaveOutOfNew))
-      hooks.Skip.push_back(*project);
+    for (const std::string& file : {session.LeaveOutOfNew, SidecarPath(session.LeaveOutOfNew)})
+      if (const std::optional<FileIdentity> identity = IdentityOf(file))
+        hooks.Skip.push_back(*identity);
   hooks.Pump = [&shell] { shell.PumpEvents(); };
   // QUIT does not wait for the listing: the program must not go on reading a disc unseen.
   hooks.Abandon = [&session] { return session.Closing; };

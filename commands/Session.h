@@ -24,6 +24,8 @@ struct Session {
   std::string LeaveOutOfNew;       // a file New does not list however it is reached (a link, a
                                    // bind mount): the project file a terminal writes into the
                                    // tree it lists
+  bool Sha256Sums = true;          // New stores each file's SHA-256 too (kelvane-cli --no-sha256
+                                   // leaves it out)
   bool ReadSequential = false;     // one file at a time, never reading ahead (kelvane-cli
                                    // --sequential, for media the user knows better)
   CRC32ReadStep ReadStep;          // how the runs read a file's blocks; empty: read(2) (tests count

@@ -26,11 +26,18 @@ std::string FileNamePart(const std::string& entry) {
   return cut == std::string::npos ? entry : entry.substr(cut + 1);
 }
 
+// The pieces of the Part, and when the SHA-256 did not match, one line that says so with both
+// values before the question: a file forged to keep its CRC is told for what it is.
 std::string MismatchText(const std::string& entry, const std::string& storedCRC,
-                         std::uint32_t computedCRC) {
+                         std::uint32_t computedCRC, const std::optional<Sha256>& storedSha,
+                         const std::optional<Sha256>& computedSha) {
+  const std::string sha = storedSha && computedSha && *storedSha != *computedSha
+                              ? "SHA-256 not matched: stored " + Sha256Hex(*storedSha) +
+                                    ", checked " + Sha256Hex(*computedSha) + "\r\n"
+                              : "";
   return "CheckSum not matched!\r\n\r\nCyclic Redundancy Check (CRC)-32bit test\rFile name \t: " +
          FileNamePart(entry) + "\r" + std::string(40, '-') + "\r" + "Stored value\t: " + storedCRC +
-         " H\r" + "Checked value\t" + ": " + Hex8(computedCRC) + " H\r\n" + "\r\n" +
+         " H\r" + "Checked value\t" + ": " + Hex8(computedCRC) + " H\r\n" + "\r\n" + sha +
          "Do you want to continue to check the rest of files?";
 }
 
@@ -65,7 +72,9 @@ Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally
   }
 
   // The path as found: the boxes name the file that was read, or the one that was not there.
-  const EntryRead read = reads.Read(i);
+  // Both sums from one read where the entry has a strong one; else its CRC alone.
+  const std::optional<Sha256>& storedSha = p.StoredSha256(i);
+  const EntryRead read = reads.Read(i, storedSha.has_value());
   if (read.abandoned) {
     --tally.checked;
     return Outcome::stop;
@@ -96,23 +105,28 @@ Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally
   // Compared as texts, case-sensitively: a lower-case or short stored sum never matches.
   const bool crcOk = Hex8(computedCRC) == storedCRC;
   const bool cs19Ok = Hex8(computedCS19) == storedCS19;
+  const bool shaOk = !storedSha || read.sha256 == storedSha;
   ShowVerdicts(session.texts, crcOk, cs19Ok);
-  shell.EntryVerified({i,
+  EntryVerdict verdict{i,
                        path,
                        storedCRC,
                        computedCRC,
-                       crcOk && cs19Ok ? EntryVerdict::valid : EntryVerdict::mismatch,
+                       crcOk && cs19Ok && shaOk ? EntryVerdict::valid : EntryVerdict::mismatch,
                        {},
                        storedCS19,
-                       computedCS19});
-  if (crcOk && cs19Ok) {
+                       computedCS19};
+  verdict.storedSha256 = storedSha;
+  verdict.computedSha256 = read.sha256;
+  shell.EntryVerified(verdict);
+  if (crcOk && cs19Ok && shaOk) {
     p.SetState(i, TCheckState::cbChecked);
     session.CheckPerformed = true;
     return Outcome::next;
   }
   p.SetState(i, TCheckState::cbGrayed);
   ++tally.errors;
-  if (!shell.AskYesNo(MismatchText(p.Entry(i), storedCRC, computedCRC), "CheckSum Error"))
+  if (!shell.AskYesNo(MismatchText(p.Entry(i), storedCRC, computedCRC, storedSha, read.sha256),
+                      "CheckSum Error"))
     return Outcome::stop;
   session.CheckPerformed = true;
   return Outcome::next;

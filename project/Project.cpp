@@ -1,6 +1,7 @@
 // The project model: list entries, check states, Values and ConfigPath.
 #include "project/Project.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "FileUti2/PathHelpers.h"
@@ -23,6 +24,7 @@ const std::string& Project::Entry(int index) const {
 void Project::AppendEntry(std::string text, TCheckState state) {
   entries_.push_back(std::move(text));
   states_.push_back(state);
+  sha256_.emplace_back();
   if (observer_) observer_->EntriesInserted(Count() - 1, 1);
 }
 
@@ -31,6 +33,7 @@ void Project::AppendEntries(std::vector<std::string> texts) {
   const int first = Count();
   for (auto& text : texts) entries_.push_back(std::move(text));
   states_.resize(entries_.size(), TCheckState::cbUnchecked);
+  sha256_.resize(entries_.size());
   if (observer_) observer_->EntriesInserted(first, Count() - first);
 }
 
@@ -38,6 +41,7 @@ void Project::DeleteEntry(int index) {
   CheckIndex(index, entries_.size());
   entries_.erase(entries_.begin() + index);
   states_.erase(states_.begin() + index);
+  sha256_.erase(sha256_.begin() + index);
   if (observer_) observer_->EntriesRemoved(index, 1);
 }
 
@@ -46,12 +50,14 @@ void Project::TruncateEntries(int count) {
   const int removed = Count() - count;
   entries_.resize(static_cast<std::size_t>(count));
   states_.resize(static_cast<std::size_t>(count));
+  sha256_.resize(static_cast<std::size_t>(count));
   if (observer_) observer_->EntriesRemoved(count, removed);
 }
 
 void Project::ClearEntries() {
   entries_.clear();
   states_.clear();
+  sha256_.clear();
   if (observer_) observer_->EntriesReset();
 }
 
@@ -117,11 +123,31 @@ void Project::SetFlag(int index, TCheckState state) {
   values_[index] = updated + wanted;
 }
 
-void Project::Replace(std::vector<std::string> entries, std::vector<std::string> values) {
+void Project::Replace(std::vector<std::string> entries, std::vector<std::string> values,
+                      std::vector<Sha256> sha256) {
   entries_ = std::move(entries);
   states_.assign(entries_.size(), TCheckState::cbUnchecked);
   values_ = std::move(values);
+  sha256_.assign(entries_.size(), std::nullopt);
+  // Strong sums come for every entry or for none (a sidecar names them all).
+  if (sha256.size() == entries_.size())
+    for (std::size_t i = 0; i < sha256.size(); ++i) sha256_[i] = sha256[i];
   if (observer_) observer_->EntriesReset();
+}
+
+const std::optional<Sha256>& Project::StoredSha256(int index) const {
+  CheckIndex(index, sha256_.size());
+  return sha256_[index];
+}
+
+void Project::SetSha256(int index, const Sha256& sum) {
+  CheckIndex(index, sha256_.size());
+  sha256_[index] = sum;
+}
+
+bool Project::HasSha256Sums() const {
+  return !sha256_.empty() && std::all_of(sha256_.begin(), sha256_.end(),
+                                         [](const auto& sum) { return sum.has_value(); });
 }
 
 void Project::Clear() {

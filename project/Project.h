@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "FileUti2/Sha256Digest.h"
 
 namespace kelvane {
 
@@ -60,8 +63,16 @@ class Project {
   // that already agrees is not rewritten.
   void SetFlag(int index, TCheckState state);
 
-  // Replaces list, states and Values at once (used when a whole project file has been read).
-  void Replace(std::vector<std::string> entries, std::vector<std::string> values);
+  // Replaces list, states and Values at once (used when a whole project file has been read);
+  // sha256, when it holds one sum per entry, their strong sums, else none is known.
+  void Replace(std::vector<std::string> entries, std::vector<std::string> values,
+               std::vector<Sha256> sha256 = {});
+
+  // --- the strong sum of each entry, known or not; it follows its entry and goes with it ---
+  const std::optional<Sha256>& StoredSha256(int index) const;
+  void SetSha256(int index, const Sha256& sum);
+  // Every entry has one (and there is an entry): the project can be saved with its sidecar.
+  bool HasSha256Sums() const;
 
   // Empties the list entries and Values.
   void Clear();
@@ -86,6 +97,7 @@ class Project {
 
   std::vector<std::string> entries_;
   std::vector<TCheckState> states_;
+  std::vector<std::optional<Sha256>> sha256_;  // parallel to entries_
   std::vector<std::string> values_;
   std::string configPath_;
   std::string sourceFolder_;

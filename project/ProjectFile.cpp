@@ -9,12 +9,14 @@
 #include <cerrno>
 #include <charconv>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
 #include "FileUti2/FileDescriptor.h"
 #include "FileUti2/ReplaceFile.h"
 #include "project/ListIndexError.h"
+#include "project/Sha256Sidecar.h"
 
 namespace kelvane {
 
@@ -176,7 +178,7 @@ ParsedProject ParseProject(std::string_view bytes) {
 
 void ApplyProject(Project& project, ParsedProject parsed) {
   project.SetSourceFolder(std::move(parsed.sourceFolder));
-  project.Replace(std::move(parsed.entries), std::move(parsed.values));
+  project.Replace(std::move(parsed.entries), std::move(parsed.values), std::move(parsed.sha256));
 }
 
 std::string FormatProject(const Project& project) {
@@ -194,6 +196,12 @@ void ReadProject(Project& project) {
   ParsedProject parsed;
   try {
     parsed = ReadProjectFile(project.ConfigPath());
+    const std::string sidecar = SidecarPath(project.ConfigPath());
+    struct stat info {};
+    if (::lstat(sidecar.c_str(), &info) == 0)
+      parsed.sha256 = ReadSidecar(sidecar, parsed.entries);
+    else if (errno != ENOENT)
+      ThrowFileError("open", sidecar, errno);
   } catch (const std::bad_alloc&) {
     // A file that does not fit in memory is no project this program wrote.
     throw std::runtime_error("Invalid Config File");
@@ -206,7 +214,23 @@ void ReadProject(Project& project) {
 void WriteProject(const Project& project) {
   // Formatted first, so that a project that cannot be stored leaves the file alone.
   const std::string bytes = FormatProject(project);
-  ReplaceFileBytes(project.ConfigPath(), bytes);
+  const std::string sidecarPath = SidecarPath(project.ConfigPath());
+  FileReplacement file(project.ConfigPath());
+  file.Write(bytes);
+  std::optional<FileReplacement> sidecar;
+  if (project.HasSha256Sums()) {
+    sidecar.emplace(sidecarPath);
+    for (int i = 0; i < project.Count(); ++i)
+      sidecar->Write(SidecarLine(*project.StoredSha256(i), project.Entry(i)));
+    sidecar->Prepare();
+  }
+  file.Prepare();
+  // The old sidecar goes before the new project comes: a failure from here on leaves a project
+  // without a sidecar (its files checked by the CRC alone), never one beside sums of another.
+  const std::string old = sidecar ? sidecar->Target() : sidecarPath;
+  if (::unlink(old.c_str()) != 0 && errno != ENOENT) ThrowFileError("create", sidecarPath, errno);
+  file.Commit();
+  if (sidecar) sidecar->Commit();
 }
 
 }  // namespace kelvane

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "FileUti2/Sha256Digest.h"
 #include "project/Project.h"
 
 namespace kelvane {
@@ -27,6 +28,7 @@ struct ParsedProject {
   std::string sourceFolder;  // line 2
   std::vector<std::string> entries;
   std::vector<std::string> values;
+  std::vector<Sha256> sha256;  // from the sidecar, one per entry; empty without one
 };
 
 // Splits text at CR LF, a lone CR or a lone LF. A last line without a line end is a line; a line
@@ -83,12 +85,16 @@ std::string FormatProject(const Project& project);
 
 // Reads the file named by ConfigPath into the model, as a stream: a file whose first line is not
 // the header is refused without reading further, and one larger than memory allows is an
-// "Invalid Config File". The model changes only once the whole file has been read and checked; on
-// any failure it is left exactly as it was.
+// "Invalid Config File". Then its sidecar (SidecarPath) when there is one: a sidecar that is not
+// the project's refuses the whole (ReadSidecar). The model changes only once everything has been
+// read and checked; on any failure it is left exactly as it was.
 void ReadProject(Project& project);
 
-// Writes the project to the file named by ConfigPath, replacing it (ReplaceFileBytes): the old
+// Writes the project to the file named by ConfigPath, replacing it (FileReplacement): the old
 // file stays intact until the new one is complete on disk, and only a regular file is replaced.
+// A project with a SHA-256 for every entry writes its sidecar with it; one without removes a
+// sidecar standing at that name. Never a new project beside an old sidecar, nor the reverse:
+// both are written in full before either takes a place, and the old sidecar goes first.
 void WriteProject(const Project& project);
 
 }  // namespace kelvane

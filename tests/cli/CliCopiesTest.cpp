@@ -156,8 +156,8 @@ constexpr char kCopiesReport[] = R"({
       "interrupted": false,
       "status": 0,
       "entries": [
-        {"entry": "a.txt", "path": "@1/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid", "reason": null},
-        {"entry": "b.txt", "path": "@1/b.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid", "reason": null}
+        {"entry": "a.txt", "path": "@1/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
+        {"entry": "b.txt", "path": "@1/b.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null}
       ],
       "extra": []
     },
@@ -167,8 +167,8 @@ constexpr char kCopiesReport[] = R"({
       "interrupted": false,
       "status": 1,
       "entries": [
-        {"entry": "a.txt", "path": "@2/a.txt", "stored": "CADBBE3D", "computed": "@B", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "mismatch", "reason": "CRC-32 differs"},
-        {"entry": "b.txt", "path": "@2/b.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid", "reason": null}
+        {"entry": "a.txt", "path": "@2/a.txt", "stored": "CADBBE3D", "computed": "@B", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "mismatch", "reason": "CRC-32 differs"},
+        {"entry": "b.txt", "path": "@2/b.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null}
       ],
       "extra": []
     },
@@ -178,8 +178,8 @@ constexpr char kCopiesReport[] = R"({
       "interrupted": false,
       "status": 2,
       "entries": [
-        {"entry": "a.txt", "path": "@3/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "outcome": "valid", "reason": null},
-        {"entry": "b.txt", "path": "@3/b.txt", "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "outcome": "missing", "reason": "No such file or directory"}
+        {"entry": "a.txt", "path": "@3/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
+        {"entry": "b.txt", "path": "@3/b.txt", "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "storedSha256": null, "computedSha256": null, "outcome": "missing", "reason": "No such file or directory"}
       ],
       "extra": [
         {"path": "@3/c.txt", "kind": "file"}

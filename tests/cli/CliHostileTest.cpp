@@ -109,7 +109,8 @@ TEST(CliReportTest, ReportThatCannotBeWrittenWholeLeavesTheOldOne) {
        "check", "--extra", "--report", dir / "r.json", dir / "p.cfg", dir / "copy"});
   EXPECT_EQ(status, 74) << output;
   EXPECT_EQ(dir.Read("r.json"), old);
-  EXPECT_EQ(FolderContents(dir.path()), (std::vector<std::string>{"copy", "p.cfg", "r.json"}));
+  EXPECT_EQ(FolderContents(dir.path()),
+            (std::vector<std::string>{"copy", "p.cfg", "p.cfg.sha256", "r.json"}));
 }
 
 // --- Ctrl+C while New saves ---
@@ -131,9 +132,13 @@ TEST(CliNewTest, CtrlCDuringTheSaveEndsIt130AndLeavesNoTemporaryFile) {
   ASSERT_TRUE(child.WaitExit(std::chrono::seconds(60)));
 
   EXPECT_EQ(child.ExitCode(), 130) << child.Describe() << "\n" << child.Output();
-  EXPECT_EQ(FolderContents(dir.path()), (std::vector<std::string>{"p.cfg", "src"}));
-  // The save ended before the Ctrl+C took effect: the project is whole.
-  EXPECT_EQ(ParseProject(dir.Read("p.cfg")).entries.size(), 400u);
+  EXPECT_EQ(FolderContents(dir.path()), (std::vector<std::string>{"p.cfg", "p.cfg.sha256", "src"}));
+  // The save ended before the Ctrl+C took effect: the project and its sums are whole, and a pair.
+  Project saved;
+  saved.SetConfigPath(dir / "p.cfg");
+  ReadProject(saved);
+  EXPECT_EQ(saved.Count(), 400);
+  EXPECT_TRUE(saved.HasSha256Sums());
 }
 
 // --- names that would drive the terminal or break the fields ---

@@ -82,6 +82,9 @@ TEST(CliProgressTest, EveryCopysLineFitsTheTerminalAndKeepsTheEndOfItsPath) {
   dir.Write("p.cfg",
             "[Kelvane]\r\n/p.cfg\r\n/src/\r\n2\r\na.txt\r\nb.txt\r\n"
             "CADBBE3D000000001\r\nCADBBE3D000000001\r\n");
+  // With its SHA-256 sums, so that no notice of sums checked by the CRC alone shares the lines.
+  const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+  dir.Write("p.cfg.sha256", abc + "  a.txt\n" + abc + "  b.txt\n");
   std::vector<std::string> args{"--no-inhibit", "--progress", "check", dir / "p.cfg"};
   for (const char* copy : {"the-first-copy-of-the-release", "the-second-copy-of-the-release"}) {
     dir.Write(std::string(copy) + "/a.txt", "abc");

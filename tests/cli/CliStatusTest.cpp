@@ -93,6 +93,10 @@ INSTANTIATE_TEST_SUITE_P(
         CopyRow{"ExtraFileIgnoredWithoutExtra", AddFile, {}, 0, {"Error(s) found\t: 0"}}),
     test::RowName());
 
+// The SHA-256 of "abc" and of "123456789".
+#define kAbc "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"
+#define k123456789 "15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225"
+
 // A mismatch line names the CRC-32 pair and says which sum differs; a CheckSum19 that differs
 // (a hand-edited value entry) is told with its pair, on the line and in the report.
 struct MismatchRow {
@@ -125,14 +129,16 @@ TEST_P(CliMismatchLineTest, SaysWhichSumDiffers) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, CliMismatchLineTest,
     testing::Values(
-        MismatchRow{"CRC32", "CADBBE3D000000001", "123456789", "CADBBE3D\t340BC6D9\tCRC-32 differs",
+        MismatchRow{"CRC32", "CADBBE3D000000001", "123456789",
+                    "CADBBE3D\t340BC6D9\tCRC-32 differs, SHA-256 differs: stored " kAbc
+                    ", computed " k123456789,
                     "\"storedCheckSum19\": \"00000000\", \"computedCheckSum19\": \"00000000\""},
         MismatchRow{"CheckSum19", "CADBBE3D0000000A1", "abc",
                     "CADBBE3D\tCADBBE3D\tCheckSum19 differs: stored 0000000A, computed 00000000",
                     "\"storedCheckSum19\": \"0000000A\", \"computedCheckSum19\": \"00000000\""},
         MismatchRow{"Both", "CADBBE3D0000000A1", "123456789",
                     "CADBBE3D\t340BC6D9\tCRC-32 differs, CheckSum19 differs: stored 0000000A, "
-                    "computed 00000000",
+                    "computed 00000000, SHA-256 differs: stored " kAbc ", computed " k123456789,
                     "\"storedCheckSum19\": \"0000000A\", \"computedCheckSum19\": \"00000000\""}),
     test::RowName());
 

@@ -1,0 +1,85 @@
+// BlockSums: one block and both sums on one thread, or the ring and the CRC's thread.
+#include "cksummer/BlockSums.h"
+
+#include <system_error>
+
+#include "cksummer/CRC32.h"
+
+namespace kelvane {
+
+BlockSums::BlockSums(bool sha256, std::int64_t size, std::size_t block)
+    : block_(block), reg_(kCRC32Start) {
+  if (sha256) sha_ = std::make_unique<Sha256Hasher>();
+  if (sha_ && size >= kSideBySideFrom) {
+    buffers_.resize(kRing * block_);
+    sizes_.resize(kRing);
+    try {
+      crc_ = std::thread([this] { CrcThread(); });
+      return;
+    } catch (const std::system_error&) {
+      // No second thread: both sums on this one.
+    }
+  }
+  buffers_.resize(block_);
+}
+
+BlockSums::~BlockSums() {
+  StopThread();
+}
+
+void BlockSums::StopThread() {
+  if (!crc_.joinable()) return;
+  published_.fetch_or(kEnd, std::memory_order_release);
+  published_.notify_one();
+  crc_.join();
+}
+
+void BlockSums::CrcThread() {
+  std::uint64_t done = 0;
+  for (;;) {
+    const std::uint64_t published = published_.load(std::memory_order_acquire);
+    for (; done < (published & ~kEnd); ++done) {
+      const std::size_t slot = done % kRing;
+      UpdateCRC32(buffers_.data() + slot * block_, sizes_[slot], reg_);
+      crced_.store(done + 1, std::memory_order_release);
+      crced_.notify_one();
+    }
+    if (published & kEnd) return;
+    published_.wait(published, std::memory_order_acquire);
+  }
+}
+
+std::uint8_t* BlockSums::Next() {
+  if (!crc_.joinable()) return buffers_.data();
+  // The ring is full: wait for the CRC to free the oldest block.
+  for (std::uint64_t done = crced_.load(std::memory_order_acquire); next_ >= done + kRing;
+       done = crced_.load(std::memory_order_acquire))
+    crced_.wait(done, std::memory_order_acquire);
+  return buffers_.data() + (next_ % kRing) * block_;
+}
+
+void BlockSums::Add(std::size_t count) {
+  if (!crc_.joinable()) {
+    UpdateCRC32(buffers_.data(), count, reg_);
+    if (sha_) sha_->Update(buffers_.data(), count);
+    return;
+  }
+  const std::size_t slot = next_ % kRing;
+  sizes_[slot] = count;
+  // Handed over first, so that the CRC runs while this thread takes the SHA of the same block.
+  published_.store(++next_, std::memory_order_release);
+  published_.notify_one();
+  sha_->Update(buffers_.data() + slot * block_, count);
+}
+
+std::uint32_t BlockSums::CRC32() {
+  StopThread();
+  return reg_;
+}
+
+std::optional<Sha256> BlockSums::Sha256Sum() {
+  if (!sha_) return std::nullopt;
+  return sha_->Finish();
+}
+
+}  // namespace kelvane
