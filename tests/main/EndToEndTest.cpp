@@ -24,9 +24,12 @@
 #include <vector>
 
 #include "FileUti2/FolderBrowserDialog.h"
+#include "FileUti2/Sha256Digest.h"
+#include "cksummer/Sha256Hasher.h"
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
 #include "support/Controls.h"
+#include "support/ForgedCRC.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
 #include "support/User.h"
@@ -146,6 +149,62 @@ TEST(EndToEnd, NewSaveClearOpenThenCheckADamagedCopy) {
   Click(frm, "iCheck");
   ASSERT_EQ(user.unexpected, std::vector<std::string>{"folder picker at " + (dir / "copy")});
   EXPECT_EQ(user.boxes.size(), 3u);
+}
+
+// Save writes the SHA-256 of every file beside the project, and CHECK catches with it a file
+// forged to keep its CRC-32; a sidecar that is not the project's is refused by Open, which keeps
+// the project on screen.
+TEST(EndToEnd, ForgedFileIsCaughtByItsSha256AndAForeignSidecarIsRefused) {
+  TempDir dir;
+  WriteDistribution(dir, "dist");
+  Tfrm frm;
+  frm.show();
+  User user;
+  user.folders = {dir / "dist"};
+  Click(frm, "iNew");
+  const std::string saved = dir / "dist.cfg";
+  user.fileNames = {saved};
+  Click(frm, "iSave");
+  ASSERT_TRUE(std::filesystem::exists(saved + ".sha256"));
+
+  WriteDistribution(dir, "copy");
+  const std::string forged = test::ForgeLegacyCRC32("echo forged\n", 0x340BC6D9);
+  dir.Write("copy/setup.exe", forged);
+  user.folders = {dir / "copy"};
+  Click(frm, "iCheck");
+
+  ASSERT_EQ(user.boxes.size(), 2u);
+  EXPECT_EQ(user.boxes[0].caption, "CheckSum Error");
+  Sha256Hasher hasher;
+  hasher.Update(reinterpret_cast<const std::uint8_t*>("123456789"), 9);
+  const std::string stored = Sha256Hex(hasher.Finish());
+  hasher.Update(reinterpret_cast<const std::uint8_t*>(forged.data()), forged.size());
+  const std::string checked = Sha256Hex(hasher.Finish());
+  // The CRC-32 pair matches; the line before the question tells why the file failed.
+  EXPECT_NE(user.boxes[0].text.find("Stored value\t: 340BC6D9 H\nChecked value\t: 340BC6D9 H\n\n"
+                                    "SHA-256 not matched: stored " +
+                                    stored + ", checked " + checked +
+                                    "\nDo you want to continue to check the rest of files?"),
+            std::string::npos)
+      << user.boxes[0].text;
+  EXPECT_EQ(Shown(frm).back(), (Row{"setup.exe", Qt::PartiallyChecked}));
+  EXPECT_EQ(user.boxes[1].text.substr(0, 19), "Error(s) found\t: 1\n");
+
+  // The sums of the project in another order: no longer the project's.
+  const std::vector<Row> shown = Shown(frm);
+  std::string sums = dir.Read("dist.cfg.sha256");
+  const std::size_t second = sums.find('\n') + 1;
+  sums = sums.substr(second, sums.find('\n', second) + 1 - second) + sums.substr(0, second) +
+         sums.substr(sums.find('\n', second) + 1);
+  dir.Write("dist.cfg.sha256", sums);
+  user.fileNames = {saved};
+  Click(frm, "iOpen");
+  ASSERT_EQ(user.boxes.size(), 3u);
+  EXPECT_EQ(user.boxes[2].caption, "Kelvane");
+  EXPECT_EQ(user.boxes[2].text,
+            "The SHA-256 list belongs to another project\nFile: " + saved +
+                ".sha256\nLine 1 names \"data/a.cab\" where the project has \"data/disk 2/c.cab\"");
+  EXPECT_EQ(Shown(frm), shown);
 }
 
 // Return in New's picker on a control that does not pick: the dialog closes (Cancel) or goes on
