@@ -1,6 +1,7 @@
 // Whole runs of New and CHECK on trees of many small files and on one large file: through the real
-// window on the offscreen platform, through a Shell that draws nothing, beside the floor (a bare
-// open, read, close loop over the same files) and RHash when it is installed.
+// window on the offscreen platform, through a Shell that draws nothing (by the CRC alone and with
+// the SHA-256 beside it), beside the floor (a bare open, read, close loop over the same files),
+// openssl and sha256sum on the large file, and RHash when it is installed.
 //
 //   kelvane_run_bench [--trees-dir DIR] [--reps N] [--only NAME] [--no-window] [--cold]
 //   kelvane_run_bench --scale ENTRIES   (a project of that many entries opened in the window)
@@ -171,9 +172,9 @@ struct Row {
 
 void Print(const std::string& tree, int files, std::int64_t bytes, const std::vector<Row>& rows) {
   std::printf("\n%s: %d files, %.3f GB\n", tree.c_str(), files, bytes / 1e9);
-  std::printf("  %-22s %9s %12s %8s  %s\n", "run", "seconds", "files/s", "GB/s", "");
+  std::printf("  %-24s %9s %12s %8s  %s\n", "run", "seconds", "files/s", "GB/s", "");
   for (const Row& row : rows)
-    std::printf("  %-22s %9.3f %12.0f %8.2f  %s\n", row.run.c_str(), row.seconds,
+    std::printf("  %-24s %9.3f %12.0f %8.2f  %s\n", row.run.c_str(), row.seconds,
                 files / row.seconds, bytes / row.seconds / 1e9, row.note.c_str());
 }
 
@@ -205,20 +206,38 @@ void MeasureTree(const Options& options, const kelvane::bench::TreeShape& shape,
   rows.push_back({"floor open/read/close", floor, ""});
   const double floor16 = Best(options, cold, prepare, [&] { ReadAllSideBySide(paths, 16); });
   rows.push_back({"floor, 16 side by side", floor16, Ratio(floor16, floor, "floor")});
+  double openssl = 0;
   if (paths.size() == 1) {
     const std::string dd = "dd if='" + paths[0] + "' of=/dev/null bs=1M status=none";
     const double ddTime = Best(options, cold, prepare, [&] { std::system(dd.c_str()); });
     rows.push_back({"dd bs=1M", ddTime, Ratio(ddTime, floor, "floor")});
+    const std::string dgst = "openssl dgst -sha256 '" + paths[0] + "' > /dev/null";
+    openssl = Best(options, cold, prepare, [&] { std::system(dgst.c_str()); });
+    rows.push_back({"openssl dgst -sha256", openssl, Ratio(openssl, floor, "floor")});
+    const std::string sum = "sha256sum '" + paths[0] + "' > /dev/null";
+    const double sha256sum = Best(options, cold, prepare, [&] { std::system(sum.c_str()); });
+    rows.push_back({"sha256sum", sha256sum, Ratio(sha256sum, openssl, "openssl")});
   }
 
-  Session session;
+  // By the CRC alone (New without sums, so CHECK has none to check either), then with the SHA-256
+  // beside it, as New and CHECK run by default.
+  Session crcAlone;
+  crcAlone.Sha256Sums = false;
   AnsweringShell shell;
   shell.folder = root;
+  const double crcNew = Best(options, cold, prepare, [&] { kelvane::iNewClick(crcAlone, shell); });
+  rows.push_back({"core New, CRC alone", crcNew, Ratio(crcNew, floor, "floor")});
+  const double crcCheck =
+      Best(options, cold, prepare, [&] { kelvane::iCheckClick(crcAlone, shell); });
+  rows.push_back({"core CHECK, CRC alone", crcCheck, Ratio(crcCheck, floor, "floor")});
+  Session session;
   const double coreNew = Best(options, cold, prepare, [&] { kelvane::iNewClick(session, shell); });
-  rows.push_back({"core New", coreNew, Ratio(coreNew, floor, "floor")});
+  rows.push_back({"core New", coreNew,
+                  Ratio(coreNew, crcNew, "CRC alone") +
+                      (openssl > 0 ? ", " + Ratio(coreNew, openssl, "openssl") : "")});
   const double coreCheck =
       Best(options, cold, prepare, [&] { kelvane::iCheckClick(session, shell); });
-  rows.push_back({"core CHECK", coreCheck, Ratio(coreCheck, floor, "floor")});
+  rows.push_back({"core CHECK", coreCheck, Ratio(coreCheck, crcCheck, "CRC alone")});
 
   if (options.window) {
     BenchWindow frm;
