@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -63,6 +64,17 @@ std::pair<std::string, std::string> SplitPath(const std::string& path) {
   const auto slash = path.rfind('/');
   if (slash == std::string::npos) return {".", path};
   return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+std::vector<std::string> PathNames(const std::string& path) {
+  std::vector<std::string> names;
+  for (std::size_t start = 0; start <= path.size();) {
+    const std::size_t end = std::min(path.find('/', start), path.size());
+    std::string name = path.substr(start, end - start);
+    if (!name.empty() && name != ".") names.push_back(std::move(name));
+    start = end + 1;
+  }
+  return names;
 }
 
 }  // namespace kelvane

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kelvane {
 
@@ -32,5 +33,8 @@ std::string JoinFolderPath(const std::string& folder, const std::string& name);
 
 // The folder part of path ("." when it has none, "/" for a name in the root) and the name part.
 std::pair<std::string, std::string> SplitPath(const std::string& path);
+
+// The names of path between its "/", in order, empty ones and "." dropped: "a//./b/" gives a, b.
+std::vector<std::string> PathNames(const std::string& path);
 
 }  // namespace kelvane

@@ -18,15 +18,9 @@ namespace kelvane {
 
 namespace {
 
-// The names of path, in order; empty ones and "." dropped.
+// The names of path put before those still to be resolved.
 void PushNames(const std::string& path, std::deque<std::string>& names) {
-  std::deque<std::string> found;
-  for (std::size_t start = 0; start <= path.size();) {
-    const std::size_t end = std::min(path.find('/', start), path.size());
-    std::string name = path.substr(start, end - start);
-    if (!name.empty() && name != ".") found.push_back(std::move(name));
-    start = end + 1;
-  }
+  const std::vector<std::string> found = PathNames(path);
   names.insert(names.begin(), found.begin(), found.end());
 }
 

@@ -85,7 +85,10 @@ int main(int argc, char** argv) {
   {
     // Entries in 1,000 folders, none of them on the copy.
     std::ofstream out(dir / "p.cfg", std::ios::binary);
-    out << "[Kelvane]\r\n" << dir / "p.cfg" << "\r\n/src/\r\n" << entries << "\r\n";
+    out << "[Kelvane]\r\n"
+        << dir / "p.cfg"
+        << "\r\n/src/\r\n"
+        << entries << "\r\n";
     char line[64];
     for (int i = 0; i < entries; ++i) {
       std::snprintf(line, sizeof line, "data\\d%03d\\file%07d.bin\r\n", i % 1000, i);

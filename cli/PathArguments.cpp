@@ -20,18 +20,6 @@ namespace kelvane::cli {
 
 namespace {
 
-// The names of path, "." and empty ones dropped.
-std::vector<std::string> Names(const std::string& path) {
-  std::vector<std::string> names;
-  for (std::size_t start = 0; start <= path.size();) {
-    const std::size_t end = std::min(path.find('/', start), path.size());
-    std::string name = path.substr(start, end - start);
-    if (!name.empty() && name != ".") names.push_back(std::move(name));
-    start = end + 1;
-  }
-  return names;
-}
-
 std::string Joined(std::string folder, const std::vector<std::string>& names, std::size_t from) {
   for (std::size_t i = from; i < names.size(); ++i) folder = JoinFolderPath(folder, names[i]);
   return folder;
@@ -46,7 +34,7 @@ std::string AbsolutePath(const std::string& path) {
     if (!::getcwd(cwd, sizeof cwd)) throw CliError(kExitUsage, path + ": " + std::strerror(errno));
     absolute = JoinFolderPath(cwd, path);
   }
-  const std::vector<std::string> names = Names(absolute);
+  const std::vector<std::string> names = PathNames(absolute);
   std::size_t lastUp = names.size();
   for (std::size_t i = 0; i < names.size(); ++i)
     if (names[i] == "..") lastUp = i;
