@@ -173,7 +173,9 @@ TEST_P(CliFailedSaveTest, LeavesTheOldPair) {
 
   EXPECT_EQ(run.status, 74) << run.err;
   EXPECT_EQ(dir.Read("p.cfg"), project);
-  if (sums) EXPECT_EQ(dir.Read("p.cfg.sha256"), sidecar);
+  if (sums) {
+    EXPECT_EQ(dir.Read("p.cfg.sha256"), sidecar);
+  }
   EXPECT_EQ(FolderContents(dir.path()), (std::vector<std::string>{"p.cfg", "p.cfg.sha256", "src"}));
 }
 
