@@ -11,7 +11,7 @@ BlockSums::BlockSums(bool sha256, std::int64_t size, std::size_t block)
     : block_(block), reg_(kCRC32Start) {
   if (sha256) sha_ = std::make_unique<Sha256Hasher>();
   if (sha_ && size >= kSideBySideFrom) {
-    buffers_.resize(kRing * block_);
+    buffers_ = std::make_unique_for_overwrite<std::uint8_t[]>(kRing * block_);
     sizes_.resize(kRing);
     try {
       crc_ = std::thread([this] { CrcThread(); });
@@ -20,7 +20,7 @@ BlockSums::BlockSums(bool sha256, std::int64_t size, std::size_t block)
       // No second thread: both sums on this one.
     }
   }
-  buffers_.resize(block_);
+  buffers_ = std::make_unique_for_overwrite<std::uint8_t[]>(block_);
 }
 
 BlockSums::~BlockSums() {
@@ -40,7 +40,7 @@ void BlockSums::CrcThread() {
     const std::uint64_t published = published_.load(std::memory_order_acquire);
     for (; done < (published & ~kEnd); ++done) {
       const std::size_t slot = done % kRing;
-      UpdateCRC32(buffers_.data() + slot * block_, sizes_[slot], reg_);
+      UpdateCRC32(buffers_.get() + slot * block_, sizes_[slot], reg_);
       crced_.store(done + 1, std::memory_order_release);
       crced_.notify_one();
     }
@@ -50,18 +50,18 @@ void BlockSums::CrcThread() {
 }
 
 std::uint8_t* BlockSums::Next() {
-  if (!crc_.joinable()) return buffers_.data();
+  if (!crc_.joinable()) return buffers_.get();
   // The ring is full: wait for the CRC to free the oldest block.
   for (std::uint64_t done = crced_.load(std::memory_order_acquire); next_ >= done + kRing;
        done = crced_.load(std::memory_order_acquire))
     crced_.wait(done, std::memory_order_acquire);
-  return buffers_.data() + (next_ % kRing) * block_;
+  return buffers_.get() + (next_ % kRing) * block_;
 }
 
 void BlockSums::Add(std::size_t count) {
   if (!crc_.joinable()) {
-    UpdateCRC32(buffers_.data(), count, reg_);
-    if (sha_) sha_->Update(buffers_.data(), count);
+    UpdateCRC32(buffers_.get(), count, reg_);
+    if (sha_) sha_->Update(buffers_.get(), count);
     return;
   }
   const std::size_t slot = next_ % kRing;
@@ -69,7 +69,7 @@ void BlockSums::Add(std::size_t count) {
   // Handed over first, so that the CRC runs while this thread takes the SHA of the same block.
   published_.store(++next_, std::memory_order_release);
   published_.notify_one();
-  sha_->Update(buffers_.data() + slot * block_, count);
+  sha_->Update(buffers_.get() + slot * block_, count);
 }
 
 std::uint32_t BlockSums::CRC32() {

@@ -45,7 +45,7 @@ class BlockSums {
 
   std::size_t block_;
   std::unique_ptr<Sha256Hasher> sha_;
-  std::vector<std::uint8_t> buffers_;  // one block, or the ring
+  std::unique_ptr<std::uint8_t[]> buffers_;  // one block, or the ring; left uninitialised
   std::uint32_t reg_;
   // The ring between the two threads: blocks handed over (kEnd once the last is) and done.
   static constexpr std::size_t kRing = 8;

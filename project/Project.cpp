@@ -24,7 +24,7 @@ const std::string& Project::Entry(int index) const {
 void Project::AppendEntry(std::string text, TCheckState state) {
   entries_.push_back(std::move(text));
   states_.push_back(state);
-  sha256_.emplace_back();
+  if (!sha256_.empty()) sha256_.emplace_back();
   if (observer_) observer_->EntriesInserted(Count() - 1, 1);
 }
 
@@ -33,7 +33,7 @@ void Project::AppendEntries(std::vector<std::string> texts) {
   const int first = Count();
   for (auto& text : texts) entries_.push_back(std::move(text));
   states_.resize(entries_.size(), TCheckState::cbUnchecked);
-  sha256_.resize(entries_.size());
+  if (!sha256_.empty()) sha256_.resize(entries_.size());
   if (observer_) observer_->EntriesInserted(first, Count() - first);
 }
 
@@ -41,7 +41,7 @@ void Project::DeleteEntry(int index) {
   CheckIndex(index, entries_.size());
   entries_.erase(entries_.begin() + index);
   states_.erase(states_.begin() + index);
-  sha256_.erase(sha256_.begin() + index);
+  if (!sha256_.empty()) sha256_.erase(sha256_.begin() + index);
   if (observer_) observer_->EntriesRemoved(index, 1);
 }
 
@@ -50,7 +50,7 @@ void Project::TruncateEntries(int count) {
   const int removed = Count() - count;
   entries_.resize(static_cast<std::size_t>(count));
   states_.resize(static_cast<std::size_t>(count));
-  sha256_.resize(static_cast<std::size_t>(count));
+  if (!sha256_.empty()) sha256_.resize(static_cast<std::size_t>(count));
   if (observer_) observer_->EntriesRemoved(count, removed);
 }
 
@@ -128,20 +128,22 @@ void Project::Replace(std::vector<std::string> entries, std::vector<std::string>
   entries_ = std::move(entries);
   states_.assign(entries_.size(), TCheckState::cbUnchecked);
   values_ = std::move(values);
-  sha256_.assign(entries_.size(), std::nullopt);
+  sha256_.clear();
   // Strong sums come for every entry or for none (a sidecar names them all).
-  if (sha256.size() == entries_.size())
-    for (std::size_t i = 0; i < sha256.size(); ++i) sha256_[i] = sha256[i];
+  if (!entries_.empty() && sha256.size() == entries_.size())
+    sha256_.assign(sha256.begin(), sha256.end());
   if (observer_) observer_->EntriesReset();
 }
 
 const std::optional<Sha256>& Project::StoredSha256(int index) const {
-  CheckIndex(index, sha256_.size());
-  return sha256_[index];
+  CheckIndex(index, entries_.size());
+  static const std::optional<Sha256> kNone;
+  return sha256_.empty() ? kNone : sha256_[index];
 }
 
 void Project::SetSha256(int index, const Sha256& sum) {
-  CheckIndex(index, sha256_.size());
+  CheckIndex(index, entries_.size());
+  if (sha256_.empty()) sha256_.resize(entries_.size());
   sha256_[index] = sum;
 }
 

@@ -97,7 +97,9 @@ class Project {
 
   std::vector<std::string> entries_;
   std::vector<TCheckState> states_;
-  std::vector<std::optional<Sha256>> sha256_;  // parallel to entries_
+  // Parallel to entries_, or empty while no entry has one: a project without a sidecar pays
+  // nothing for them.
+  std::vector<std::optional<Sha256>> sha256_;
   std::vector<std::string> values_;
   std::string configPath_;
   std::string sourceFolder_;
