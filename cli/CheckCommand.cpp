@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -185,10 +186,10 @@ int RunCheck(const Options& options, Console& console) {
         const Finding found = TellFindings(copies, projectPath, report, crcAlone, console);
         status = found.status;
         if (found.failure) console.Error(found.failure->what());
-      } catch (const CliError& error) {
+      } catch (const std::exception& error) {
         console.Error(error.what());
       }
-      console.Error("A read that does not return was left behind");
+      console.Error("A read that never returned was left unfinished");
       std::fflush(stdout);
       std::_Exit(status);
     });
