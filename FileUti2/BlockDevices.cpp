@@ -36,9 +36,7 @@ std::optional<fs::path> DiskFolder(const fs::path& blockFolder) {
 }
 
 bool IsOpticalDisk(const fs::path& diskFolder) {
-  std::error_code ec;
-  return fs::exists(diskFolder / "device" / "type", ec) &&
-         ReadFirstLine(diskFolder / "device" / "type") == "5";
+  return ReadFirstLine(diskFolder / "device" / "type") == "5";
 }
 
 bool IsRemovableMedium(const Mount& mount, const std::string& sysRoot) {

@@ -5,7 +5,6 @@
 #include <limits.h>
 #include <stdlib.h>
 
-#include <cstdint>
 #include <memory>
 #include <vector>
 

@@ -3,6 +3,7 @@
 #include "FileUti2/ReplaceFile.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,19 +26,24 @@ void ThrowFileError(const char* action, const std::string& path, int error) {
   ThrowFileError(action, path, std::string(std::strerror(error)));
 }
 
-namespace {
-
-constexpr std::size_t kWriteBlock = std::size_t{1} << 16;
-
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(put));
+    if (put >= 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(put));
+    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      pollfd ready{fd, POLLOUT, 0};
+      (void)::poll(&ready, 1, -1);
+    } else if (errno != EINTR) {
+      return false;
+    }
   }
   return true;
 }
+
+namespace {
+
+constexpr std::size_t kWriteBlock = std::size_t{1} << 16;
 
 // What SaveTarget finds, and the file that is there now, if any.
 struct SaveSpot {
@@ -140,12 +146,6 @@ void FileReplacement::Commit() {
   const FileDescriptor folder(
       ::open(SplitPath(target_).first.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.IsOpen()) (void)::fsync(folder.Get());
-}
-
-void ReplaceFileBytes(const std::string& path, std::string_view bytes) {
-  FileReplacement replacement(path);
-  replacement.Write(bytes);
-  replacement.Commit();
 }
 
 }  // namespace kelvane

@@ -14,6 +14,10 @@ namespace kelvane {
                                  const std::string& reason);
 [[noreturn]] void ThrowFileError(const char* action, const std::string& path, int error);
 
+// Writes every byte to fd as it stands (at its offset, appending where it appends), going on
+// after EINTR and waiting where it would block (a pipe to a slow reader); false with errno set.
+bool WriteAll(int fd, std::string_view bytes);
+
 // Where a save of path lands: path with its symbolic links followed (FollowSaveLinks), so that a
 // link is written through and stays. Throws the save error ("create") when that file exists and
 // is not a regular file (a device, FIFO, socket or folder: it is never replaced) or cannot be
@@ -51,8 +55,5 @@ class FileReplacement {
   std::string buffer_;
   bool prepared_ = false;
 };
-
-// A FileReplacement of path with bytes.
-void ReplaceFileBytes(const std::string& path, std::string_view bytes);
 
 }  // namespace kelvane

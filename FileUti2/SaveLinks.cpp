@@ -6,7 +6,6 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <deque>
 

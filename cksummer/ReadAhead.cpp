@@ -93,7 +93,7 @@ FileAhead ReadAhead::State::Read(const std::string& path, bool& missing) const {
       root ? TryOpenRegularFile(*root, path, failure) : TryOpenRegularFile(path, failure);
   // Not open: opened again at its turn, and fails or passes there.
   if (!opened) {
-    missing = failure.error == ENOENT || failure.error == ENOTDIR;
+    missing = IsMissingError(failure.error);
     return FileAhead();
   }
   ahead.file = std::move(*opened);

@@ -2,6 +2,7 @@
 // regular file of a real file system is opened, never to block, and why not when it is not.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +31,12 @@ RegularFile OpenRegularFile(const ConfinedFolder& root, const std::string& relat
 std::optional<RegularFile> TryOpenRegularFile(const std::string& name, ReadFailure& failure);
 std::optional<RegularFile> TryOpenRegularFile(const ConfinedFolder& root,
                                               const std::string& relative, ReadFailure& failure);
+
+// Whether a failure's errno says the file is not there: it, or a folder on its way, does not
+// exist (ENOENT, ENOTDIR), as opposed to a file that is there and cannot be read.
+inline bool IsMissingError(int error) {
+  return error == ENOENT || error == ENOTDIR;
+}
 
 // ReadFailure with the system's text for errno.
 [[noreturn]] void FailWithErrno();

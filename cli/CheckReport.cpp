@@ -2,8 +2,8 @@
 #include "cli/CheckReport.h"
 
 #include <algorithm>
-#include <cerrno>
 
+#include "cksummer/RegularFile.h"
 #include "cli/CliError.h"
 #include "cli/TerminalText.h"
 #include "commands/EntryPath.h"
@@ -35,8 +35,7 @@ std::string MismatchWhy(const std::string& storedCRC, const std::optional<std::u
 }
 
 bool IsMissing(const EntryVerdict& verdict) {
-  return verdict.outcome == EntryVerdict::unreadable &&
-         (verdict.error == ENOENT || verdict.error == ENOTDIR);
+  return verdict.outcome == EntryVerdict::unreadable && IsMissingError(verdict.error);
 }
 
 }  // namespace

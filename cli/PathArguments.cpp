@@ -20,8 +20,10 @@ namespace kelvane::cli {
 
 namespace {
 
-std::string Joined(std::string folder, const std::vector<std::string>& names, std::size_t from) {
-  for (std::size_t i = from; i < names.size(); ++i) folder = JoinFolderPath(folder, names[i]);
+// folder with names[from] to names[to - 1] below it.
+std::string Joined(std::string folder, const std::vector<std::string>& names, std::size_t from,
+                   std::size_t to) {
+  for (std::size_t i = from; i < to; ++i) folder = JoinFolderPath(folder, names[i]);
   return folder;
 }
 
@@ -38,13 +40,12 @@ std::string AbsolutePath(const std::string& path) {
   std::size_t lastUp = names.size();
   for (std::size_t i = 0; i < names.size(); ++i)
     if (names[i] == "..") lastUp = i;
-  if (lastUp == names.size()) return Joined("/", names, 0);
+  if (lastUp == names.size()) return Joined("/", names, 0, names.size());
   // What precedes the last ".." as the kernel resolves it, links followed.
-  const std::vector<std::string> upTo(names.begin(), names.begin() + static_cast<long>(lastUp) + 1);
   const std::unique_ptr<char, decltype(&::free)> resolved(
-      ::realpath(Joined("/", upTo, 0).c_str(), nullptr), &::free);
+      ::realpath(Joined("/", names, 0, lastUp + 1).c_str(), nullptr), &::free);
   if (!resolved) return absolute;
-  return Joined(resolved.get(), names, lastUp + 1);
+  return Joined(resolved.get(), names, lastUp + 1, names.size());
 }
 
 std::string ExistingFolder(const std::string& path) {

@@ -2,7 +2,6 @@
 #include "cli/ReportFile.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,20 +28,8 @@ std::string DescriptorText(int fd) {
                  "Cannot write the report to " + DescriptorText(fd) + ". " + std::strerror(error));
 }
 
-// The descriptor as it is: at its offset, appending where it appends, waiting where it would
-// block (a pipe to a slow reader).
-void WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put >= 0) {
-      bytes.remove_prefix(static_cast<std::size_t>(put));
-    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      pollfd ready{fd, POLLOUT, 0};
-      (void)::poll(&ready, 1, -1);
-    } else if (errno != EINTR) {
-      CannotWrite(fd, errno);
-    }
-  }
+void WriteToDescriptor(int fd, std::string_view bytes) {
+  if (!WriteAll(fd, bytes)) CannotWrite(fd, errno);
 }
 
 }  // namespace
@@ -88,11 +75,11 @@ void ReportFile::Write(const std::function<void(const ReportWrite&)>& produce) c
     produce([&buffer, fd](std::string_view piece) {
       buffer.append(piece);
       if (buffer.size() >= (std::size_t{1} << 16)) {
-        WriteAll(fd, buffer);
+        WriteToDescriptor(fd, buffer);
         buffer.clear();
       }
     });
-    WriteAll(fd, buffer);
+    WriteToDescriptor(fd, buffer);
     return;
   }
   try {

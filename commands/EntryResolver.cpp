@@ -95,7 +95,7 @@ FileDescriptor EntryResolver::OpenFolder(const std::string& folder, bool followL
 // disc) leaves the exact path to be reported as unreadable.
 bool EntryResolver::Missing(const std::string& path) const {
   struct stat st {};
-  return Look(path, st, false) != 0 && (errno == ENOENT || errno == ENOTDIR);
+  return Look(path, st, false) != 0 && IsMissingError(errno);
 }
 
 FileSums EntryResolver::Sums(const std::string& path, ProgressSink& meter,

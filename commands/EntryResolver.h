@@ -53,10 +53,9 @@ class EntryResolver {
   FileSums Sums(const std::string& path, ProgressSink& meter, const CRC32ReadStep& readStep,
                 bool sha256) const;
 
-  // Where a reader ahead finds the file at path (below the base): below Root() when reads stay
-  // in the base, else path itself.
+  // Where a reader ahead finds the file at path (below the base): below SharedRoot() when reads
+  // stay in the base, else path itself.
   std::string AheadPath(const std::string& path) const;
-  const ConfinedFolder* Root() const { return root_.get(); }
   std::shared_ptr<const ConfinedFolder> SharedRoot() const { return root_; }
 
   // lstat(2), or stat(2) with follow, of a path below the base, resolved as the resolver's links
