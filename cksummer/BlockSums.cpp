@@ -7,10 +7,11 @@
 
 namespace kelvane {
 
-BlockSums::BlockSums(bool sha256, std::int64_t size, std::size_t block)
+BlockSums::BlockSums(const std::optional<DigestType>& strong, std::int64_t size,
+                     std::size_t block)
     : block_(block), reg_(kCRC32Start) {
-  if (sha256) sha_ = std::make_unique<Sha256Hasher>();
-  if (sha_ && size >= kSideBySideFrom) {
+  if (strong) strong_ = std::make_unique<DigestHasher>(*strong);
+  if (strong_ && size >= kSideBySideFrom) {
     buffers_ = std::make_unique_for_overwrite<std::uint8_t[]>(kRing * block_);
     sizes_.resize(kRing);
     try {
@@ -61,15 +62,16 @@ std::uint8_t* BlockSums::Next() {
 void BlockSums::Add(std::size_t count) {
   if (!crc_.joinable()) {
     UpdateCRC32(buffers_.get(), count, reg_);
-    if (sha_) sha_->Update(buffers_.get(), count);
+    if (strong_) strong_->Update(buffers_.get(), count);
     return;
   }
   const std::size_t slot = next_ % kRing;
   sizes_[slot] = count;
-  // Handed over first, so that the CRC runs while this thread takes the SHA of the same block.
+  // Handed over first, so that the CRC runs while this thread takes the strong sum of the same
+  // block.
   published_.store(++next_, std::memory_order_release);
   published_.notify_one();
-  sha_->Update(buffers_.get() + slot * block_, count);
+  strong_->Update(buffers_.get() + slot * block_, count);
 }
 
 std::uint32_t BlockSums::CRC32() {
@@ -77,9 +79,9 @@ std::uint32_t BlockSums::CRC32() {
   return reg_;
 }
 
-std::optional<Sha256> BlockSums::Sha256Sum() {
-  if (!sha_) return std::nullopt;
-  return sha_->Finish();
+std::optional<Digest> BlockSums::Strong() {
+  if (!strong_) return std::nullopt;
+  return strong_->Finish();
 }
 
 }  // namespace kelvane

@@ -1,7 +1,7 @@
 // The sums of a file taken block by block as it is read, in one pass: the legacy CRC-32 always,
-// the SHA-256 when asked. A large file that wants both has them computed side by side: the CRC on
-// a second thread over a ring of blocks, the SHA-256 on the reading one, so that the CRC adds
-// nothing to the SHA's time where there are two cores.
+// a list's strong sum (a SHA-256, an MD5, ...) when asked. A large file that wants both has them
+// computed side by side: the CRC on a second thread over a ring of blocks, the strong sum on the
+// reading one, so that the CRC adds nothing to its time where there are two cores.
 #pragma once
 
 #include <atomic>
@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "FileUti2/Sha256Digest.h"
-#include "cksummer/Sha256Hasher.h"
+#include "FileUti2/Digest.h"
+#include "cksummer/DigestHasher.h"
 
 namespace kelvane {
 
@@ -22,9 +22,9 @@ class BlockSums {
   // From this size on a file that wants both sums has the CRC on a thread of its own.
   static constexpr std::int64_t kSideBySideFrom = std::int64_t{4} << 20;
 
-  // sha256: the SHA-256 is wanted too; size: the file's, as it was opened; block: the size of
-  // each read.
-  BlockSums(bool sha256, std::int64_t size, std::size_t block);
+  // strong: the strong sum wanted too, if any; size: the file's, as it was opened; block: the
+  // size of each read.
+  BlockSums(const std::optional<DigestType>& strong, std::int64_t size, std::size_t block);
   // Stops the CRC's thread, whatever happened to the read.
   ~BlockSums();
   BlockSums(const BlockSums&) = delete;
@@ -37,14 +37,14 @@ class BlockSums {
   void Add(std::size_t count);
 
   std::uint32_t CRC32();
-  std::optional<Sha256> Sha256Sum();
+  std::optional<Digest> Strong();
 
  private:
   void CrcThread();
   void StopThread();
 
   std::size_t block_;
-  std::unique_ptr<Sha256Hasher> sha_;
+  std::unique_ptr<DigestHasher> strong_;
   std::unique_ptr<std::uint8_t[]> buffers_;  // one block, or the ring; left uninitialised
   std::uint32_t reg_;
   // The ring between the two threads: blocks handed over (kEnd once the last is) and done.

@@ -24,12 +24,12 @@ namespace {
 constexpr std::int64_t kSequentialHint = std::int64_t{1} << 20;
 
 FileSums ReadSums(const RegularFile& opened, ProgressSink& meter, const CRC32ReadStep& readStep,
-                  bool sha256) {
+                  const std::optional<DigestType>& strong) {
   const auto& [file, size] = opened;
   // Only a hint: the file is read once from start to end.
   if (size > kSequentialHint) (void)::posix_fadvise(file.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   // 65530 bytes, not 65536: the block size is part of how the meter moves.
-  BlockSums sums(sha256, size, kCRC32BufferSize);
+  BlockSums sums(strong, size, kCRC32BufferSize);
   std::int64_t position = 0;
   for (;;) {
     if (size > 100) meter.SetPosition(CRC32Progress(position, size));
@@ -55,15 +55,16 @@ FileSums ReadSums(const RegularFile& opened, ProgressSink& meter, const CRC32Rea
   // grown after the read that found its end is the file as it was read.)
   if (position != size) throw ReadFailure{kChangedWhileRead};
   // No final complement: every stored project holds the register as it stands.
-  return {sums.CRC32(), sums.Sha256Sum()};
+  return {sums.CRC32(), sums.Strong()};
 }
 
 template <typename Open>
 FileSums GuardedSums(const std::string& fileName, ProgressSink& meter,
-                     const CRC32ReadStep& readStep, bool sha256, Open open) {
+                     const CRC32ReadStep& readStep, const std::optional<DigestType>& strong,
+                     Open open) {
   FileSums sums;
   try {
-    sums = ReadSums(open(), meter, readStep, sha256);
+    sums = ReadSums(open(), meter, readStep, strong);
   } catch (const ReadFailure& failure) {
     throw CRC32Error(fileName, failure.reason, failure.error);
   } catch (const std::bad_alloc&) {
@@ -86,16 +87,16 @@ std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter) {
 
 std::uint32_t GetFileCRC32(const std::string& fileName, ProgressSink& meter,
                            const CRC32ReadStep& readStep) {
-  return GetFileSums(fileName, meter, readStep, false).crc32;
+  return GetFileSums(fileName, meter, readStep, std::nullopt).crc32;
 }
 
 FileSums GetFileSums(const std::string& fileName, ProgressSink& meter,
-                     const CRC32ReadStep& readStep, bool sha256) {
-  return GuardedSums(fileName, meter, readStep, sha256, [&] { return OpenRegularFile(fileName); });
+                     const CRC32ReadStep& readStep, const std::optional<DigestType>& strong) {
+  return GuardedSums(fileName, meter, readStep, strong, [&] { return OpenRegularFile(fileName); });
 }
 
 FileSums GetFileSums(FileAhead ahead, const std::string& fileName, ProgressSink& meter,
-                     bool sha256) {
+                     const std::optional<DigestType>& strong) {
   std::size_t served = 0;
   // The read steps as they were taken ahead, then read(2) for what was not.
   const CRC32ReadStep step = [&ahead, &served](int fd, std::uint8_t* buffer, std::size_t count) {
@@ -109,13 +110,13 @@ FileSums GetFileSums(FileAhead ahead, const std::string& fileName, ProgressSink&
     return ::read(fd, buffer, count);
   };
   RegularFile& file = ahead.file;
-  return GuardedSums(fileName, meter, step, sha256, [&file] { return std::move(file); });
+  return GuardedSums(fileName, meter, step, strong, [&file] { return std::move(file); });
 }
 
 FileSums GetFileSums(const ConfinedFolder& root, const std::string& relative,
                      const std::string& fileName, ProgressSink& meter,
-                     const CRC32ReadStep& readStep, bool sha256) {
-  return GuardedSums(fileName, meter, readStep, sha256,
+                     const CRC32ReadStep& readStep, const std::optional<DigestType>& strong) {
+  return GuardedSums(fileName, meter, readStep, strong,
                      [&] { return OpenRegularFile(root, relative); });
 }
 

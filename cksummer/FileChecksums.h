@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "FileUti2/Sha256Digest.h"
+#include "FileUti2/Digest.h"
 #include "cksummer/DescriptorBudget.h"
 #include "cksummer/ProgressSink.h"
 #include "cksummer/RegularFile.h"
@@ -73,27 +73,27 @@ struct FileAhead {
   bool atEnd = false;              // head is the whole file: the read after it gave 0 bytes
 };
 
-// What one read of a file gives: its legacy CRC-32, and its SHA-256 when it was asked for.
+// What one read of a file gives: its legacy CRC-32, and its strong sum when one was asked for.
 struct FileSums {
   std::uint32_t crc32 = 0;
-  std::optional<Sha256> sha256;
+  std::optional<Digest> strong;
 };
 
-// GetFileCRC32, and with sha256 the SHA-256 of the same bytes from the same read (BlockSums).
+// GetFileCRC32, and with strong that sum of the same bytes from the same read (BlockSums).
 FileSums GetFileSums(const std::string& fileName, ProgressSink& meter,
-                     const CRC32ReadStep& readStep, bool sha256);
+                     const CRC32ReadStep& readStep, const std::optional<DigestType>& strong);
 
 // GetFileSums of a file read ahead (open): the blocks of its head first, then the rest from its
 // descriptor, where a read that failed ahead is tried again; the meter moves and the failures
 // surface exactly as when it is read now.
 FileSums GetFileSums(FileAhead ahead, const std::string& fileName, ProgressSink& meter,
-                     bool sha256);
+                     const std::optional<DigestType>& strong);
 
 // GetFileSums of the file at relative below root, which no link leads out of; fileName is the
 // path the error names.
 FileSums GetFileSums(const ConfinedFolder& root, const std::string& relative,
                      const std::string& fileName, ProgressSink& meter,
-                     const CRC32ReadStep& readStep, bool sha256);
+                     const CRC32ReadStep& readStep, const std::optional<DigestType>& strong);
 
 // The meter position before a read at offset in a file of size bytes (size > 100):
 // offset div (size div 100), in 64 bits so that files of 4 GiB and more move the bar right;

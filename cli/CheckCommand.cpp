@@ -45,13 +45,15 @@ std::string OutcomeText(const CopyCheck& copy) {
   return text;
 }
 
-// The selected entries the project holds no SHA-256 for: their files are verified by the CRC-32
-// alone, which a file forged to keep it would pass.
+// The selected entries the project holds no SHA-256 for, or an SFV list gives a CRC-32 alone:
+// their files are verified by a CRC, which a file forged to keep it would pass.
 int CrcAlone(const Project& project) {
   int count = 0;
   // An entry without a value entry fails CHECK itself, which tells it.
-  for (int i = 0; i < std::min(project.Count(), project.ValueCount()); ++i)
-    if (!project.IsExcluded(i) && !project.StoredSha256(i)) ++count;
+  for (int i = 0; i < std::min(project.Count(), project.ValueCount()); ++i) {
+    const std::optional<Digest>& sum = project.StoredDigest(i);
+    if (!project.IsExcluded(i) && (!sum || sum->type.kind == DigestKind::crc32)) ++count;
+  }
   return count;
 }
 
@@ -86,7 +88,7 @@ struct Finding {
 
 Finding TellFindings(const std::vector<std::unique_ptr<CopyCheck>>& copies,
                      const std::string& projectPath, const std::optional<ReportFile>& report,
-                     int crcAlone, Console& console) {
+                     int crcAlone, bool signatureUnchecked, Console& console) {
   std::vector<std::unique_lock<std::mutex>> locks;
   for (const auto& copy : copies) locks.push_back(copy->Lock());
   Finding found;
@@ -97,6 +99,9 @@ Finding TellFindings(const std::vector<std::unique_ptr<CopyCheck>>& copies,
     noneSelected = noneSelected || copy->NoneSelected();
     if (!copy->Failure() && !copy->NoneSelected()) found.status |= copy->Status();
   }
+  if (signatureUnchecked)
+    console.Notice("The list's OpenPGP signature was not verified: Kelvane reads a signed list "
+                   "but does not check who signed it (gpg --verify does)");
   if (crcAlone > 0)
     console.Notice("Verified by the CRC-32 alone, without a SHA-256 to check: " +
                    std::to_string(crcAlone) + " selected entr" + (crcAlone == 1 ? "y" : "ies"));
@@ -160,6 +165,8 @@ int RunCheck(const Options& options, Console& console) {
         report ? report->Identity() : std::nullopt})
     if (file) leaveOut.push_back(*file);
   const int crcAlone = CrcAlone(opened.project);
+  const bool signatureUnchecked =
+      opened.project.Published() && opened.project.Published()->clearsigned;
 
   const bool several = folders.size() > 1;
   std::vector<std::string> labels;
@@ -183,7 +190,8 @@ int RunCheck(const Options& options, Console& console) {
       console.Progress().Clear();
       int status = InterruptStatus();
       try {
-        const Finding found = TellFindings(copies, projectPath, report, crcAlone, console);
+        const Finding found =
+            TellFindings(copies, projectPath, report, crcAlone, signatureUnchecked, console);
         status = found.status;
         if (found.failure) console.Error(found.failure->what());
       } catch (const std::exception& error) {
@@ -203,7 +211,8 @@ int RunCheck(const Options& options, Console& console) {
   }
   console.Progress().Clear();
 
-  const Finding found = TellFindings(copies, projectPath, report, crcAlone, console);
+  const Finding found =
+      TellFindings(copies, projectPath, report, crcAlone, signatureUnchecked, console);
   if (found.failure) throw *found.failure;
   return found.status;
 }

@@ -17,11 +17,14 @@ std::string OrDash(const std::string& text) {
   return text.empty() ? "-" : text;
 }
 
-// Which sums of a mismatch differ, with the values a line of CRC-32s does not show.
-std::string MismatchWhy(const std::string& storedCRC, const std::optional<std::uint32_t>& crc,
-                        const std::string& stored19, const std::optional<std::uint32_t>& checkSum19,
-                        const std::optional<Sha256>& storedSha,
-                        const std::optional<Sha256>& computedSha) {
+// Which sums of a mismatch differ, with the values a line of CRC-32s does not show; of a
+// published list's entry, its one sum.
+std::string MismatchWhy(bool published, const std::string& storedCRC,
+                        const std::optional<std::uint32_t>& crc, const std::string& stored19,
+                        const std::optional<std::uint32_t>& checkSum19,
+                        const std::optional<Digest>& storedSha,
+                        const std::optional<Digest>& computedSha) {
+  if (published && storedSha) return DigestName(storedSha->type) + " differs";
   std::string why;
   const auto add = [&why](const std::string& part) { why += (why.empty() ? "" : ", ") + part; };
   if (!crc || Hex8(*crc) != storedCRC) add("CRC-32 differs");
@@ -29,8 +32,8 @@ std::string MismatchWhy(const std::string& storedCRC, const std::optional<std::u
   if (computed19 != stored19)
     add("CheckSum19 differs: stored " + OrDash(stored19) + ", computed " + computed19);
   if (storedSha && computedSha && *storedSha != *computedSha)
-    add("SHA-256 differs: stored " + Sha256Hex(*storedSha) + ", computed " +
-        Sha256Hex(*computedSha));
+    add("SHA-256 differs: stored " + DigestHex(*storedSha) + ", computed " +
+        DigestHex(*computedSha));
   return why;
 }
 
@@ -54,15 +57,21 @@ const char* OutcomeName(const EntryVerdict& verdict) {
 
 std::string FailureWhy(const EntryVerdict& verdict) {
   if (verdict.outcome != EntryVerdict::mismatch) return verdict.reason;
-  return MismatchWhy(verdict.storedCRC32, verdict.computedCRC32, verdict.storedCheckSum19,
-                     verdict.computedCheckSum19, verdict.storedSha256, verdict.computedSha256);
+  return MismatchWhy(verdict.published, verdict.storedCRC32,
+                     verdict.computedCRC32, verdict.storedCheckSum19, verdict.computedCheckSum19,
+                     verdict.storedDigest, verdict.computedDigest);
 }
 
 std::string FailureLine(const Project& project, const EntryVerdict& verdict) {
-  std::string line =
-      std::string(OutcomeName(verdict)) + "\t" + FieldText(project.Entry(verdict.index), false) +
-      "\t" + FieldText(verdict.path, true) + "\t" + OrDash(FieldText(verdict.storedCRC32, true)) +
-      "\t" + (verdict.computedCRC32 ? Hex8(*verdict.computedCRC32) : "-");
+  const bool published = verdict.published && verdict.storedDigest;
+  const std::string stored =
+      published ? DigestHex(*verdict.storedDigest) : FieldText(verdict.storedCRC32, true);
+  const std::string computed = published && verdict.computedDigest ? DigestHex(*verdict.computedDigest)
+                               : !published && verdict.computedCRC32 ? Hex8(*verdict.computedCRC32)
+                                                                     : "-";
+  std::string line = std::string(OutcomeName(verdict)) + "\t" +
+                     FieldText(project.Entry(verdict.index), project.Separator() == '/') + "\t" +
+                     FieldText(verdict.path, true) + "\t" + OrDash(stored) + "\t" + computed;
   const std::string why = FailureWhy(verdict);
   if (!why.empty()) line += "\t" + FieldText(why, true);
   return line;
@@ -101,11 +110,12 @@ void EntryResults::Record(const EntryVerdict& verdict) {
       reasons_.push_back(verdict.reason);
     }
   }
-  // A computed SHA-256 is kept where it is not the stored one: of a valid entry it is.
-  if (verdict.computedSha256 && verdict.computedSha256 != verdict.storedSha256)
-    computedSha256_[verdict.index] = *verdict.computedSha256;
-  if (verdict.computedSha256) result.known |= kSha256Read;
-  if (verdict.path != ResolveEntry(copy_, project_.Entry(verdict.index)).path)
+  // A computed strong sum is kept where it is not the stored one: of a valid entry it is.
+  if (verdict.computedDigest && verdict.computedDigest != verdict.storedDigest)
+    computedDigest_[verdict.index] = *verdict.computedDigest;
+  if (verdict.computedDigest) result.known |= kStrongRead;
+  if (verdict.path !=
+      ResolveEntry(copy_, project_.Entry(verdict.index), project_.Separator()).path)
     foundAt_[verdict.index] = verdict.path;
   if (verdict.outcome == EntryVerdict::mismatch) status_ |= kExitMismatch;
   if (verdict.outcome == EntryVerdict::unreadable) status_ |= kExitUnreadable;
@@ -116,26 +126,30 @@ ReportEntry EntryResults::Entry(int index) const {
   const Result& result = results_.at(static_cast<std::size_t>(index));
   ReportEntry e;
   e.entry = project_.Entry(index);
-  e.stored = project_.StoredCRC32(index);
-  e.storedCheckSum19 = project_.StoredCheckSum19(index);
-  e.storedSha256 = project_.StoredSha256(index);
+  e.storedDigest = project_.StoredDigest(index);
+  e.published = project_.Published() && e.storedDigest;
+  if (!e.published) {
+    e.stored = project_.StoredCRC32(index);
+    e.storedCheckSum19 = project_.StoredCheckSum19(index);
+  }
   if (result.told == kNone) {
     e.outcome = project_.IsExcluded(index) ? "excluded" : "not reached";
     return e;
   }
   const auto found = foundAt_.find(index);
-  e.path = found != foundAt_.end() ? found->second : ResolveEntry(copy_, e.entry).path;
+  e.path = found != foundAt_.end() ? found->second
+                                   : ResolveEntry(copy_, e.entry, project_.Separator()).path;
   if (result.known & kCrcKnown) e.computed = result.crc;
   if (result.known & kCheckSum19Known) e.computedCheckSum19 = result.checkSum19;
-  if (result.known & kSha256Read) {
-    const auto computed = computedSha256_.find(index);
-    e.computedSha256 = computed != computedSha256_.end() ? computed->second : e.storedSha256;
+  if (result.known & kStrongRead) {
+    const auto computed = computedDigest_.find(index);
+    e.computedDigest = computed != computedDigest_.end() ? computed->second : e.storedDigest;
   }
   static constexpr const char* kNames[] = {"", "valid", "mismatch", "missing", "unreadable"};
   e.outcome = kNames[result.told];
   if (result.told == kMismatch)
-    e.reason = MismatchWhy(e.stored, e.computed, e.storedCheckSum19, e.computedCheckSum19,
-                           e.storedSha256, e.computedSha256);
+    e.reason = MismatchWhy(e.published, e.stored, e.computed, e.storedCheckSum19,
+                           e.computedCheckSum19, e.storedDigest, e.computedDigest);
   else if (result.told != kValid)
     e.reason = reasons_[result.reason];
   return e;

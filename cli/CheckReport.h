@@ -25,19 +25,21 @@ const char* OutcomeName(const EntryVerdict& verdict);
 std::string FailureWhy(const EntryVerdict& verdict);
 
 // "mismatch<TAB>entry<TAB>path found<TAB>stored<TAB>computed<TAB>why", "-" for a sum there is none
-// of. Names as the window shows them, escaped (FieldText).
+// of: the CRC-32s of a project, a published list's own sums. Names as the window shows them,
+// escaped (FieldText).
 std::string FailureLine(const Project& project, const EntryVerdict& verdict);
 
 // One entry of the report.
 struct ReportEntry {
   std::string entry;
   std::optional<std::string> path;  // where the file was looked for; none when it was not read
+  bool published = false;           // an entry of a list another tool published
   std::string stored;               // the stored CRC-32 text, as the project holds it
   std::optional<std::uint32_t> computed;
   std::string storedCheckSum19;
   std::optional<std::uint32_t> computedCheckSum19;
-  std::optional<Sha256> storedSha256;  // none when the project has no strong sum for it
-  std::optional<Sha256> computedSha256;
+  std::optional<Digest> storedDigest;  // a project's SHA-256, a list's sum; none without one
+  std::optional<Digest> computedDigest;
   std::string outcome;                // valid, mismatch, missing, unreadable, excluded, not reached
   std::optional<std::string> reason;  // FailureWhy of a failed entry
 };
@@ -58,6 +60,7 @@ class EntryResults {
   // excluded from the run, else "not reached".
   ReportEntry Entry(int index) const;
   int Count() const { return static_cast<int>(results_.size()); }
+  const Project& Checked() const { return project_; }
 
  private:
   enum Told : std::uint8_t { kNone, kValid, kMismatch, kMissing, kUnreadable };
@@ -70,13 +73,13 @@ class EntryResults {
   };
   static constexpr std::uint8_t kCrcKnown = 1;
   static constexpr std::uint8_t kCheckSum19Known = 2;
-  static constexpr std::uint8_t kSha256Read = 4;
+  static constexpr std::uint8_t kStrongRead = 4;
 
   const Project& project_;
   std::string copy_;
   std::vector<Result> results_;
   std::unordered_map<int, std::string> foundAt_;    // a file found elsewhere than its exact path
-  std::unordered_map<int, Sha256> computedSha256_;  // where it is not the stored one
+  std::unordered_map<int, Digest> computedDigest_;  // where it is not the stored one
   std::vector<std::string> reasons_;                // the few texts the failures give; 0: none
   int read_ = 0;
   int failed_ = 0;

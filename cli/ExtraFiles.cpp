@@ -81,7 +81,7 @@ std::vector<ExtraFile> ExtraFiles(const Project& project, const std::string& cop
                                   const std::function<void()>& pump,
                                   const std::function<bool()>& abandon) {
   // Resolved as CHECK resolves them: a file answers one entry at most.
-  EntryResolver resolver(copy, EntryResolver::inBase);
+  EntryResolver resolver(copy, EntryResolver::inBase, project.Separator());
   resolver.NameExactly(project);
   std::unordered_set<std::string> matched;
   for (int i = 0; i < project.Count(); ++i) {

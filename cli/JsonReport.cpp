@@ -53,18 +53,31 @@ std::string HexOrNull(const std::optional<std::uint32_t>& sum) {
   return sum ? "\"" + Hex8(*sum) + "\"" : "null";
 }
 
-std::string ShaOrNull(const std::optional<Sha256>& sum) {
-  return sum ? "\"" + Sha256Hex(*sum) + "\"" : "null";
+std::string DigestOrNull(const std::optional<Digest>& sum) {
+  return sum ? "\"" + DigestHex(*sum) + "\"" : "null";
 }
 
+std::string Sha256OrNull(const std::optional<Digest>& sum) {
+  return sum && sum->type == kSha256Type ? DigestOrNull(sum) : "null";
+}
+
+// A project's entry: its CRC-32 and CheckSum19, and its SHA-256 where it has one. A published
+// list's: its own sum under "stored" and "computed", named by "algorithm".
 std::string Record(const ReportEntry& e) {
+  const std::string sums =
+      e.published
+          ? ", \"algorithm\": " + JsonString(DigestName(e.storedDigest->type)) +
+                ", \"stored\": " + DigestOrNull(e.storedDigest) +
+                ", \"computed\": " + DigestOrNull(e.computedDigest) +
+                ", \"storedCheckSum19\": null, \"computedCheckSum19\": null"
+          : ", \"algorithm\": \"Kelvane\", \"stored\": " + JsonString(e.stored) +
+                ", \"computed\": " + HexOrNull(e.computed) +
+                ", \"storedCheckSum19\": " + JsonString(e.storedCheckSum19) +
+                ", \"computedCheckSum19\": " + HexOrNull(e.computedCheckSum19);
   return "{\"entry\": " + JsonString(e.entry) +
-         ", \"path\": " + (e.path ? JsonString(*e.path) : "null") +
-         ", \"stored\": " + JsonString(e.stored) + ", \"computed\": " + HexOrNull(e.computed) +
-         ", \"storedCheckSum19\": " + JsonString(e.storedCheckSum19) +
-         ", \"computedCheckSum19\": " + HexOrNull(e.computedCheckSum19) +
-         ", \"storedSha256\": " + ShaOrNull(e.storedSha256) +
-         ", \"computedSha256\": " + ShaOrNull(e.computedSha256) +
+         ", \"path\": " + (e.path ? JsonString(*e.path) : "null") + sums +
+         ", \"storedSha256\": " + Sha256OrNull(e.storedDigest) +
+         ", \"computedSha256\": " + Sha256OrNull(e.computedDigest) +
          ", \"outcome\": " + JsonString(e.outcome) +
          ", \"reason\": " + (e.reason ? JsonString(*e.reason) : "null") + "}";
 }
@@ -87,8 +100,14 @@ void WriteArray(int count, Record record, const ReportWrite& write, const std::s
 
 void WriteReport(const Report& report, const ReportWrite& write, const std::string& indent) {
   const std::string in = "\n" + indent + "  ";
+  // What the list is, and that a signed one's signature was not checked: Kelvane reads it, the
+  // user's own tool verifies it.
+  const std::optional<ListOrigin>& published = report.entries->Checked().Published();
   write("{" + in + "\"project\": " + JsonString(report.project) + "," + in +
         "\"copy\": " + JsonString(report.copy) + "," + in +
+        "\"format\": " + JsonString(published ? published->format : "Kelvane project") + "," + in +
+        "\"signature\": " + (published && published->clearsigned ? "\"not verified\"" : "null") +
+        "," + in +
         "\"interrupted\": " + (report.interrupted ? "true" : "false") + "," + in +
         "\"status\": " + std::to_string(report.status) + "," + in + "\"entries\": ");
   const EntryResults& entries = *report.entries;

@@ -19,7 +19,7 @@ void RunProgress::Measure() {
     std::int64_t size = 0;
     struct stat st {};
     if (project_.State(i) != TCheckState::cbGrayed) {
-      const EntryPath path = ResolveEntry(base_, project_.Entry(i));
+      const EntryPath path = ResolveEntry(base_, project_.Entry(i), project_.Separator());
       if (path.safe && ::stat(path.path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         size = st.st_size;
     }

@@ -27,9 +27,9 @@ bool IsSafeRelative(const std::string& entry) {
 
 }  // namespace
 
-EntryPath ResolveEntry(const std::string& base, const std::string& entry) {
+EntryPath ResolveEntry(const std::string& base, const std::string& entry, char separator) {
   std::string relative = entry;
-  std::replace(relative.begin(), relative.end(), '\\', '/');
+  std::replace(relative.begin(), relative.end(), separator, '/');
   return {JoinFolderPath(base, relative), IsSafeRelative(relative)};
 }
 

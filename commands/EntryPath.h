@@ -16,6 +16,7 @@ struct EntryPath {
 // another file than it says, and the runs treat it as a file that cannot be read. The path is still
 // built, for the messages that name it. A colon is an ordinary character of a Linux name: "C:\x" is
 // the file x in a folder named "C:".
-EntryPath ResolveEntry(const std::string& base, const std::string& entry);
+// separator: what stands between the entry's folders, "\\" in a project, "/" in a published list.
+EntryPath ResolveEntry(const std::string& base, const std::string& entry, char separator = '\\');
 
 }  // namespace kelvane

@@ -48,7 +48,8 @@ std::string UnsafeReason(const std::string& entry) {
 
 }  // namespace
 
-EntryResolver::EntryResolver(std::string base, Links links) : base_(std::move(base)) {
+EntryResolver::EntryResolver(std::string base, Links links, char separator)
+    : base_(std::move(base)), separator_(separator) {
   if (links == inBase) root_ = std::make_shared<const ConfinedFolder>(base_);
 }
 
@@ -99,9 +100,10 @@ bool EntryResolver::Missing(const std::string& path) const {
 }
 
 FileSums EntryResolver::Sums(const std::string& path, ProgressSink& meter,
-                             const CRC32ReadStep& readStep, bool sha256) const {
-  if (!root_) return GetFileSums(path, meter, readStep, sha256);
-  return GetFileSums(*root_, AheadPath(path), path, meter, readStep, sha256);
+                             const CRC32ReadStep& readStep,
+                             const std::optional<DigestType>& strong) const {
+  if (!root_) return GetFileSums(path, meter, readStep, strong);
+  return GetFileSums(*root_, AheadPath(path), path, meter, readStep, strong);
 }
 
 std::string EntryResolver::AheadPath(const std::string& path) const {
@@ -155,7 +157,7 @@ std::optional<std::string> EntryResolver::Find(const std::string& entry) {
   const EntryPath exact = Exact(entry);
   if (!exact.safe) return std::nullopt;
   std::string relative = entry;
-  std::replace(relative.begin(), relative.end(), '\\', '/');
+  std::replace(relative.begin(), relative.end(), separator_, '/');
   std::optional<std::string> found = FindRelative(relative);
   if (!found && !IsValidUtf8(relative)) found = FindRelative(Windows1252ToUtf8(relative));
   if (!found || *found == exact.path) return found;
@@ -165,7 +167,8 @@ std::optional<std::string> EntryResolver::Find(const std::string& entry) {
 }
 
 EntryRead EntrySums(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
-                    const CRC32ReadStep& readStep, bool sha256, std::optional<FileAhead> ahead) {
+                    const CRC32ReadStep& readStep, const std::optional<DigestType>& strong,
+                    std::optional<FileAhead> ahead) {
   const EntryPath exact = resolver.Exact(entry);
   EntryRead read{exact.path, std::nullopt, {}};
   if (!exact.safe) {
@@ -174,10 +177,10 @@ EntryRead EntrySums(EntryResolver& resolver, const std::string& entry, ProgressS
   }
   const auto readAt = [&](std::optional<FileAhead> file) {
     try {
-      const FileSums sums = file ? GetFileSums(std::move(*file), read.path, meter, sha256)
-                                 : resolver.Sums(read.path, meter, readStep, sha256);
+      const FileSums sums = file ? GetFileSums(std::move(*file), read.path, meter, strong)
+                                 : resolver.Sums(read.path, meter, readStep, strong);
       read.crc = sums.crc32;
-      read.sha256 = sums.sha256;
+      read.strong = sums.strong;
       read.reason.clear();
       read.error = 0;
     } catch (const CRC32Error& error) {

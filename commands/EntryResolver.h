@@ -30,7 +30,8 @@ class EntryResolver {
     followLinks,  // New: the source is the user's own tree, links lead wherever they lead
     inBase,       // CHECK: as on the medium itself, no link leads out of the copy
   };
-  explicit EntryResolver(std::string base, Links links = followLinks);
+  // separator: what stands between an entry's folders (Project::Separator).
+  explicit EntryResolver(std::string base, Links links = followLinks, char separator = '\\');
 
   // A file answers one entry at most: a file that some entry of project names exactly is never
   // found for another entry by case or code page. project must outlive the resolver, its entries
@@ -39,7 +40,9 @@ class EntryResolver {
 
   // The path built from the entry's exact bytes, and whether the entry is safe to read. Touches
   // no file.
-  EntryPath Exact(const std::string& entry) const { return ResolveEntry(base_, entry); }
+  EntryPath Exact(const std::string& entry) const {
+    return ResolveEntry(base_, entry, separator_);
+  }
 
   // Where a safe entry whose exact path does not exist is found: segment by segment, a segment
   // that does not exist as it stands is the one name in its folder that equals it ignoring case
@@ -51,7 +54,7 @@ class EntryResolver {
 
   // The sums of the file at path (a path below the base), read as the resolver's links say.
   FileSums Sums(const std::string& path, ProgressSink& meter, const CRC32ReadStep& readStep,
-                bool sha256) const;
+                const std::optional<DigestType>& strong) const;
 
   // Where a reader ahead finds the file at path (below the base): below SharedRoot() when reads
   // stay in the base, else path itself.
@@ -78,6 +81,7 @@ class EntryResolver {
   bool NamedExactly(const std::string& path);
 
   std::string base_;
+  char separator_;
   std::shared_ptr<const ConfinedFolder> root_;  // inBase only; readers ahead share it
   std::map<std::string, Folder> folders_;
   const Project* named_ = nullptr;
@@ -95,14 +99,14 @@ struct EntryRead {
   std::string reason;                // why not, for a terminal's line
   int error = 0;                     // the system's errno behind reason, 0 when none
   bool abandoned = false;            // STOP or QUIT came between two blocks of the file
-  std::optional<Sha256> sha256 = {};  // when it was asked for and the file was read
+  std::optional<Digest> strong = {};  // when it was asked for and the file was read
 };
 
 // The sums of the file that entry stands for below the resolver's base: its CRC-32, and with
-// sha256 its SHA-256 from the same read. readStep may be empty (read(2)). ahead: its exact path as
+// strong that sum from the same read. readStep may be empty (read(2)). ahead: its exact path as
 // read ahead, if it was; a file found otherwise (by case) is read now.
 EntryRead EntrySums(EntryResolver& resolver, const std::string& entry, ProgressSink& meter,
-                    const CRC32ReadStep& readStep, bool sha256,
+                    const CRC32ReadStep& readStep, const std::optional<DigestType>& strong,
                     std::optional<FileAhead> ahead = std::nullopt);
 
 }  // namespace kelvane

@@ -89,7 +89,8 @@ void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
     // Shows the file finished before, not this one: this one is not computed yet.
     texts.Set(TLabel::Status1, "CRC32:\t" + Hex8(lastCRC) + "H");
     if (PumpAndPoll(session, shell)) return;
-    const EntryRead read = reads.Read(i, session.Sha256Sums);
+    const EntryRead read =
+        reads.Read(i, session.Sha256Sums ? std::optional(kSha256Type) : std::nullopt);
     // STOP or QUIT in the middle of a large file: it is unfinished, as one stopped before it.
     if (read.abandoned) return;
     const std::string& path = read.path;
@@ -102,7 +103,7 @@ void ComputeAll(Session& session, Shell& shell, const std::string& folder) {
     texts.Set(TLabel::Status3, CounterText(i, p.Count()));
     if (PumpAndPoll(session, shell)) return;
     p.AppendValue(MakeValueEntry(lastCRC, checkSum19));
-    if (read.sha256) p.SetSha256(i, *read.sha256);
+    if (read.strong) p.SetDigest(i, *read.strong);
     p.SetState(i, TCheckState::cbChecked);
   }
 }

@@ -17,19 +17,25 @@ void UseConfigPath(Session& session, const std::string& fileName) {
 
 }  // namespace
 
-void iOpenClick(Session& session, Shell& shell) {
+void OpenFile(Session& session, const std::string& fileName) {
   Project& project = session.project;
-  std::string fileName = project.ConfigPath();
-  if (!shell.ExecuteOpenDialog(fileName)) return;
   UseConfigPath(session, fileName);
   ReadProject(project);
   session.texts.Set(TLabel::ChkSrc, project.SourceFolder());  // line 2 of the file
   project.SyncChecksFromValues();
 }
 
+void iOpenClick(Session& session, Shell& shell) {
+  std::string fileName = session.project.ConfigPath();
+  if (!shell.ExecuteOpenDialog(fileName)) return;
+  OpenFile(session, fileName);
+}
+
 void iSaveClick(Session& session, Shell& shell) {
   Project& project = session.project;
   if (project.Count() == 0) throw std::runtime_error("nothing to store");
+  // Asked before the dialog: a list of other sums is never turned into a project.
+  CheckSavable(project);
   std::string fileName = project.ConfigPath();
   if (!shell.ExecuteSaveDialog(fileName)) return;
   UseConfigPath(session, fileName);

@@ -44,7 +44,7 @@ RunReads::RunReads(Session& session, Shell& shell, EntryResolver& resolver,
   }
 }
 
-EntryRead RunReads::Read(int index, bool sha256) {
+EntryRead RunReads::Read(int index, const std::optional<DigestType>& strong) {
   const std::string& entry = session_.project.Entry(index);
   std::optional<FileAhead> ahead;
   if (ahead_) {
@@ -56,7 +56,7 @@ EntryRead RunReads::Read(int index, bool sha256) {
     }
   }
   const bool wasAhead = ahead.has_value();
-  EntryRead read = EntrySums(resolver_, entry, meter_, session_.ReadStep, sha256, std::move(ahead));
+  EntryRead read = EntrySums(resolver_, entry, meter_, session_.ReadStep, strong, std::move(ahead));
   if (ahead_ && !wasAhead && read.crc) ahead_->Found();
   // The descriptor limit met at an entry's turn is the readers' doing, never the file's: they
   // hold fewer from now on, let go of what they hold, and the file is opened again.
@@ -69,7 +69,7 @@ EntryRead RunReads::Read(int index, bool sha256) {
         (wait >= kDescriptorWaits || (!budget.AwaitRelease(kDescriptorWait) && budget.Held() == 0)))
       break;
     if (PumpAndPoll(session_, shell_)) return EntryRead{read.path, std::nullopt, {}, 0, true};
-    read = EntrySums(resolver_, entry, meter_, session_.ReadStep, sha256);
+    read = EntrySums(resolver_, entry, meter_, session_.ReadStep, strong);
   }
   return read;
 }

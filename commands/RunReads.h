@@ -20,8 +20,8 @@ class RunReads {
   RunReads(Session& session, Shell& shell, EntryResolver& resolver, const std::vector<int>& planned,
            bool oneAtATime);
 
-  // The entry's file read at its turn: what EntrySums tells of it, its SHA-256 with sha256.
-  EntryRead Read(int index, bool sha256);
+  // The entry's file read at its turn: what EntrySums tells of it, with strong that sum too.
+  EntryRead Read(int index, const std::optional<DigestType>& strong);
   // The run has read its last entry, or stops: what was read ahead and not handled is dropped,
   // and no reader is left.
   void Finish() { ahead_.reset(); }

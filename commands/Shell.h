@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "FileUti2/Sha256Digest.h"
+#include "FileUti2/Digest.h"
 #include "cksummer/ProgressSink.h"
 #include "drive/Tray.h"
 
@@ -25,8 +25,9 @@ struct EntryVerdict {
   std::string storedCheckSum19 = {};
   std::optional<std::uint32_t> computedCheckSum19 = {};  // none when the file could not be read
   int error = 0;  // the system's errno behind reason, 0 when none (ENOENT: the file is not there)
-  std::optional<Sha256> storedSha256 = {};    // none when the project has no strong sum for it
-  std::optional<Sha256> computedSha256 = {};  // computed only for an entry that has one
+  std::optional<Digest> storedDigest = {};    // none when the entry has no strong sum
+  std::optional<Digest> computedDigest = {};  // computed only for an entry that has one
+  bool published = false;  // an entry of a published list: its strong sum is its only one
 };
 
 class Shell {

@@ -20,24 +20,33 @@ namespace kelvane {
 
 namespace {
 
-// What follows a file name's last "\" or ":" (the entry as stored, with its "\" separators).
-std::string FileNamePart(const std::string& entry) {
-  const std::size_t cut = entry.find_last_of("\\:");
+// What follows a file name's last separator (or a project's ":"), as the entry is stored.
+std::string FileNamePart(const std::string& entry, char separator) {
+  const std::size_t cut = entry.find_last_of(separator == '/' ? "/" : "\\:");
   return cut == std::string::npos ? entry : entry.substr(cut + 1);
 }
 
 // The pieces of the Part, and when the SHA-256 did not match, one line that says so with both
 // values before the question: a file forged to keep its CRC is told for what it is.
-std::string MismatchText(const std::string& entry, const std::string& storedCRC,
-                         std::uint32_t computedCRC, const std::optional<Sha256>& storedSha,
-                         const std::optional<Sha256>& computedSha) {
+std::string MismatchText(const std::string& fileName, const std::string& storedCRC,
+                         std::uint32_t computedCRC, const std::optional<Digest>& storedSha,
+                         const std::optional<Digest>& computedSha) {
   const std::string sha = storedSha && computedSha && *storedSha != *computedSha
-                              ? "SHA-256 not matched: stored " + Sha256Hex(*storedSha) +
-                                    ", checked " + Sha256Hex(*computedSha) + "\r\n"
+                              ? "SHA-256 not matched: stored " + DigestHex(*storedSha) +
+                                    ", checked " + DigestHex(*computedSha) + "\r\n"
                               : "";
   return "CheckSum not matched!\r\n\r\nCyclic Redundancy Check (CRC)-32bit test\rFile name \t: " +
-         FileNamePart(entry) + "\r" + std::string(40, '-') + "\r" + "Stored value\t: " + storedCRC +
-         " H\r" + "Checked value\t" + ": " + Hex8(computedCRC) + " H\r\n" + "\r\n" + sha +
+         fileName + "\r" + std::string(40, '-') + "\r" + "Stored value\t: " + storedCRC + " H\r" +
+         "Checked value\t" + ": " + Hex8(computedCRC) + " H\r\n" + "\r\n" + sha +
+         "Do you want to continue to check the rest of files?";
+}
+
+// The same for an entry of a published list, by its own algorithm.
+std::string ListMismatchText(const std::string& fileName, const Digest& stored,
+                             const Digest& computed) {
+  return "CheckSum not matched!\r\n\r\n" + DigestName(stored.type) + " test\rFile name \t: " +
+         fileName + "\r" + std::string(40, '-') + "\r" + "Stored value\t: " + DigestHex(stored) +
+         "\r" + "Checked value\t: " + DigestHex(computed) + "\r\n" + "\r\n" +
          "Do you want to continue to check the rest of files?";
 }
 
@@ -56,14 +65,17 @@ struct Tally {
 
 enum class Outcome { next, stop };
 
-// One entry that is selected and not grayed: steps from the count to the comparison.
+// One entry that is selected and not grayed: steps from the count to the comparison. An entry of
+// a published list is compared by its own sum alone: it has no CRC-32 of a project.
 Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally& tally) {
   Project& p = session.project;
+  const bool list = p.Published().has_value();
   ++tally.checked;
-  const std::string storedCRC = p.StoredCRC32(i);
-  const std::string storedCS19 = p.StoredCheckSum19(i);
+  const std::string storedCRC = list ? std::string() : p.StoredCRC32(i);
+  const std::string storedCS19 = list ? std::string() : p.StoredCheckSum19(i);
+  const std::optional<Digest>& stored = p.StoredDigest(i);
   ShowStoredSums(session.texts, p, i);
-  session.texts.Set(TLabel::S17, "CRC32:" + p.FlagText(i));
+  session.texts.Set(TLabel::S17, SumBeingApplied(p, i) + ":" + p.FlagText(i));
   // An entry cut short by STOP before its comparison was not verified: it is not counted, so
   // "Cheksum valid" never includes a file that was not read.
   if (PumpAndPoll(session, shell)) {
@@ -72,17 +84,19 @@ Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally
   }
 
   // The path as found: the boxes name the file that was read, or the one that was not there.
-  // Both sums from one read where the entry has a strong one; else its CRC alone.
-  const std::optional<Sha256>& storedSha = p.StoredSha256(i);
-  const EntryRead read = reads.Read(i, storedSha.has_value());
+  // Every sum from one read where the entry has a strong one; else its CRC alone.
+  const EntryRead read = reads.Read(i, stored ? std::optional(stored->type) : std::nullopt);
   if (read.abandoned) {
     --tally.checked;
     return Outcome::stop;
   }
   const std::string& path = read.path;
   if (!read.crc) {
-    shell.EntryVerified({i, path, storedCRC, std::nullopt, EntryVerdict::unreadable, read.reason,
-                         storedCS19, std::nullopt, read.error});
+    EntryVerdict verdict{i,          path, storedCRC, std::nullopt, EntryVerdict::unreadable,
+                         read.reason, storedCS19, std::nullopt, read.error};
+    verdict.storedDigest = stored;
+    verdict.published = list;
+    shell.EntryVerified(verdict);
     // A file that cannot be read is a failed entry, whatever the answer; it is never compared
     // with a sum left over from another file, so no mismatch question follows.
     p.SetState(i, TCheckState::cbGrayed);
@@ -94,38 +108,44 @@ Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally
     return Outcome::next;
   }
 
-  session.texts.Set(TLabel::S17, "CHX19:" + p.FlagText(i));  // a toggle meanwhile shows at once
-  if (PumpAndPoll(session, shell)) {
-    --tally.checked;
-    return Outcome::stop;
+  bool crcOk = true, cs19Ok = true;
+  std::optional<std::uint32_t> computedCS19;
+  if (!list) {
+    session.texts.Set(TLabel::S17, "CHX19:" + p.FlagText(i));  // a toggle meanwhile shows at once
+    if (PumpAndPoll(session, shell)) {
+      --tally.checked;
+      return Outcome::stop;
+    }
+    computedCS19 = GetFileCheckSum19(path);
+    // Compared as texts, case-sensitively: a lower-case or short stored sum never matches.
+    crcOk = Hex8(*read.crc) == storedCRC;
+    cs19Ok = Hex8(*computedCS19) == storedCS19;
   }
   const std::uint32_t computedCRC = *read.crc;
-  const std::uint32_t computedCS19 = GetFileCheckSum19(path);
-
-  // Compared as texts, case-sensitively: a lower-case or short stored sum never matches.
-  const bool crcOk = Hex8(computedCRC) == storedCRC;
-  const bool cs19Ok = Hex8(computedCS19) == storedCS19;
-  const bool shaOk = !storedSha || read.sha256 == storedSha;
-  ShowVerdicts(session.texts, crcOk, cs19Ok);
-  EntryVerdict verdict{i,
-                       path,
-                       storedCRC,
-                       computedCRC,
-                       crcOk && cs19Ok && shaOk ? EntryVerdict::valid : EntryVerdict::mismatch,
-                       {},
-                       storedCS19,
-                       computedCS19};
-  verdict.storedSha256 = storedSha;
-  verdict.computedSha256 = read.sha256;
+  const bool strongOk = !stored || read.strong == stored;
+  if (list)
+    ShowDigestVerdict(session.texts, strongOk);
+  else
+    ShowVerdicts(session.texts, crcOk, cs19Ok);
+  const bool ok = crcOk && cs19Ok && strongOk;
+  EntryVerdict verdict{i,          path, storedCRC, computedCRC,
+                       ok ? EntryVerdict::valid : EntryVerdict::mismatch,
+                       {},         storedCS19, computedCS19};
+  verdict.storedDigest = stored;
+  verdict.computedDigest = read.strong;
+  verdict.published = list;
   shell.EntryVerified(verdict);
-  if (crcOk && cs19Ok && shaOk) {
+  if (ok) {
     p.SetState(i, TCheckState::cbChecked);
     session.CheckPerformed = true;
     return Outcome::next;
   }
   p.SetState(i, TCheckState::cbGrayed);
   ++tally.errors;
-  if (!shell.AskYesNo(MismatchText(p.Entry(i), storedCRC, computedCRC, storedSha, read.sha256),
+  const std::string fileName = FileNamePart(p.Entry(i), p.Separator());
+  if (!shell.AskYesNo(list && stored && read.strong
+                          ? ListMismatchText(fileName, *stored, *read.strong)
+                          : MismatchText(fileName, storedCRC, computedCRC, stored, read.strong),
                       "CheckSum Error"))
     return Outcome::stop;
   session.CheckPerformed = true;
@@ -145,7 +165,7 @@ void Run(Session& session, Shell& shell, bool optical) {
   Tally tally;
   // Every entry is read inside the copy, as on the medium itself: a link on it that points out
   // (a disc's absolute link, "../../etc/shadow") never reads a file of this machine.
-  EntryResolver resolver(session.CheckRoot, EntryResolver::inBase);
+  EntryResolver resolver(session.CheckRoot, EntryResolver::inBase, p.Separator());
   resolver.NameExactly(p);
   const int n = p.Count();
   std::vector<int> selected;

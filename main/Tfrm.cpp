@@ -241,6 +241,10 @@ void Tfrm::iOpenClick() {
   kelvane::iOpenClick(session_, *this);
 }
 
+void Tfrm::OpenFile(const std::string& fileName) {
+  RunCommand([this, &fileName] { kelvane::OpenFile(session_, fileName); });
+}
+
 // Save: writes the project file.
 void Tfrm::iSaveClick() {
   kelvane::iSaveClick(session_, *this);

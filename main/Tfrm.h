@@ -39,6 +39,11 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   // window and any run further up the stack go on.
   void RunCommand(const std::function<void()>& command);
 
+  // Opens fileName as Open does once it is chosen (a project or a published checksum list): a
+  // file given on the command line, as a file manager's "Open With" gives it. A failure shows
+  // Open's own box.
+  void OpenFile(const std::string& fileName);
+
   // Where HELP looks for the installed guide when the current folder has none.
   void SetHelpDataFolder(QString folder) { helpDataFolder_ = std::move(folder); }
 

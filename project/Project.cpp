@@ -24,7 +24,7 @@ const std::string& Project::Entry(int index) const {
 void Project::AppendEntry(std::string text, TCheckState state) {
   entries_.push_back(std::move(text));
   states_.push_back(state);
-  if (!sha256_.empty()) sha256_.emplace_back();
+  if (!strong_.empty()) strong_.emplace_back();
   if (observer_) observer_->EntriesInserted(Count() - 1, 1);
 }
 
@@ -33,7 +33,7 @@ void Project::AppendEntries(std::vector<std::string> texts) {
   const int first = Count();
   for (auto& text : texts) entries_.push_back(std::move(text));
   states_.resize(entries_.size(), TCheckState::cbUnchecked);
-  if (!sha256_.empty()) sha256_.resize(entries_.size());
+  if (!strong_.empty()) strong_.resize(entries_.size());
   if (observer_) observer_->EntriesInserted(first, Count() - first);
 }
 
@@ -41,7 +41,7 @@ void Project::DeleteEntry(int index) {
   CheckIndex(index, entries_.size());
   entries_.erase(entries_.begin() + index);
   states_.erase(states_.begin() + index);
-  if (!sha256_.empty()) sha256_.erase(sha256_.begin() + index);
+  if (!strong_.empty()) strong_.erase(strong_.begin() + index);
   if (observer_) observer_->EntriesRemoved(index, 1);
 }
 
@@ -50,14 +50,15 @@ void Project::TruncateEntries(int count) {
   const int removed = Count() - count;
   entries_.resize(static_cast<std::size_t>(count));
   states_.resize(static_cast<std::size_t>(count));
-  if (!sha256_.empty()) sha256_.resize(static_cast<std::size_t>(count));
+  if (!strong_.empty()) strong_.resize(static_cast<std::size_t>(count));
   if (observer_) observer_->EntriesRemoved(count, removed);
 }
 
 void Project::ClearEntries() {
   entries_.clear();
   states_.clear();
-  sha256_.clear();
+  strong_.clear();
+  published_.reset();
   if (observer_) observer_->EntriesReset();
 }
 
@@ -124,32 +125,33 @@ void Project::SetFlag(int index, TCheckState state) {
 }
 
 void Project::Replace(std::vector<std::string> entries, std::vector<std::string> values,
-                      std::vector<Sha256> sha256) {
+                      std::vector<Digest> strong, std::optional<ListOrigin> published) {
   entries_ = std::move(entries);
   states_.assign(entries_.size(), TCheckState::cbUnchecked);
   values_ = std::move(values);
-  sha256_.clear();
+  strong_.clear();
   // Strong sums come for every entry or for none (a sidecar names them all).
-  if (!entries_.empty() && sha256.size() == entries_.size())
-    sha256_.assign(sha256.begin(), sha256.end());
+  if (!entries_.empty() && strong.size() == entries_.size())
+    strong_.assign(strong.begin(), strong.end());
+  published_ = entries_.empty() ? std::nullopt : std::move(published);
   if (observer_) observer_->EntriesReset();
 }
 
-const std::optional<Sha256>& Project::StoredSha256(int index) const {
+const std::optional<Digest>& Project::StoredDigest(int index) const {
   CheckIndex(index, entries_.size());
-  static const std::optional<Sha256> kNone;
-  return sha256_.empty() ? kNone : sha256_[index];
+  static const std::optional<Digest> kNone;
+  return strong_.empty() ? kNone : strong_[index];
 }
 
-void Project::SetSha256(int index, const Sha256& sum) {
+void Project::SetDigest(int index, const Digest& sum) {
   CheckIndex(index, entries_.size());
-  if (sha256_.empty()) sha256_.resize(entries_.size());
-  sha256_[index] = sum;
+  if (strong_.empty()) strong_.resize(entries_.size());
+  strong_[index] = sum;
 }
 
 bool Project::HasSha256Sums() const {
-  return !sha256_.empty() && std::all_of(sha256_.begin(), sha256_.end(),
-                                         [](const auto& sum) { return sum.has_value(); });
+  return !strong_.empty() && std::all_of(strong_.begin(), strong_.end(),
+                                         [](const auto& sum) { return sum && sum->type == kSha256Type; });
 }
 
 void Project::Clear() {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "FileUti2/Sha256Digest.h"
+#include "FileUti2/Digest.h"
 
 namespace kelvane {
 
@@ -22,6 +22,13 @@ class ProjectObserver {
   virtual void EntriesInserted(int first, int count) = 0;  // appended at the end
   virtual void EntriesRemoved(int first, int count) = 0;
   virtual void StateChanged(int index) = 0;
+};
+
+// Where a list that another tool published came from: its format, and whether it came inside a
+// signed text (whose signature Kelvane does not check).
+struct ListOrigin {
+  std::string format;  // "coreutils lines", "BSD tags", "SFV", or a mix: "coreutils lines, BSD tags"
+  bool clearsigned = false;
 };
 
 class Project {
@@ -63,16 +70,24 @@ class Project {
   // that already agrees is not rewritten.
   void SetFlag(int index, TCheckState state);
 
-  // Replaces list, states and Values at once (used when a whole project file has been read);
-  // sha256, when it holds one sum per entry, their strong sums, else none is known.
+  // Replaces list, states and Values at once (used when a whole project file or list has been
+  // read); strong, when it holds one sum per entry, their strong sums, else none is known.
+  // published: the list is another tool's, not a project.
   void Replace(std::vector<std::string> entries, std::vector<std::string> values,
-               std::vector<Sha256> sha256 = {});
+               std::vector<Digest> strong = {}, std::optional<ListOrigin> published = {});
 
   // --- the strong sum of each entry, known or not; it follows its entry and goes with it ---
-  const std::optional<Sha256>& StoredSha256(int index) const;
-  void SetSha256(int index, const Sha256& sum);
-  // Every entry has one (and there is an entry): the project can be saved with its sidecar.
+  const std::optional<Digest>& StoredDigest(int index) const;
+  void SetDigest(int index, const Digest& sum);
+  // Every entry has a SHA-256 (and there is an entry): the project can be saved with its sidecar.
   bool HasSha256Sums() const;
+
+  // --- a list published by another tool: no CRC-32 of a project, a strong sum per entry ---
+  // None for a Kelvane project (and for an empty list, whatever it was).
+  const std::optional<ListOrigin>& Published() const { return published_; }
+  // What stands between an entry's folders: "\" in a project, as on Windows; "/" in a published
+  // list, whose names may hold a "\" of their own.
+  char Separator() const { return published_ ? '/' : '\\'; }
 
   // Empties the list entries and Values.
   void Clear();
@@ -99,7 +114,8 @@ class Project {
   std::vector<TCheckState> states_;
   // Parallel to entries_, or empty while no entry has one: a project without a sidecar pays
   // nothing for them.
-  std::vector<std::optional<Sha256>> sha256_;
+  std::vector<std::optional<Digest>> strong_;
+  std::optional<ListOrigin> published_;
   std::vector<std::string> values_;
   std::string configPath_;
   std::string sourceFolder_;

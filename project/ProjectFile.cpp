@@ -15,6 +15,7 @@
 
 #include "FileUti2/FileDescriptor.h"
 #include "FileUti2/ReplaceFile.h"
+#include "project/ChecksumList.h"
 #include "project/ListIndexError.h"
 #include "project/Sha256Sidecar.h"
 
@@ -51,7 +52,7 @@ void AppendLine(std::string& out, std::string_view line) {
   out += "\r\n";
 }
 
-// A project file, read as a stream straight into what it holds.
+// A project file, or a list, read as a stream straight into what it holds.
 ParsedProject ReadProjectFile(const std::string& path) {
   // Non-blocking, so that a FIFO picked by mistake does not freeze the window; only a regular
   // file is read.
@@ -64,20 +65,36 @@ ParsedProject ReadProjectFile(const std::string& path) {
   ProjectParser parser(static_cast<std::size_t>(info.st_size));
   LineSplitter splitter;
   const auto emit = [&parser](std::string_view line) { parser.Line(line); };
+  // Which it is, from the bytes up to the first line end: the header, or anything else.
+  std::optional<ChecksumListParser> list;
+  std::string head;
+  bool decided = false;
   std::vector<char> buffer(std::size_t{1} << 20);
   for (;;) {
     const ssize_t got = ::read(fd.Get(), buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) ThrowFileError("read", path, errno);
-    splitter.Feed({buffer.data(), static_cast<std::size_t>(got)}, got == 0, emit);
+    std::string_view piece(buffer.data(), static_cast<std::size_t>(got));
+    if (!decided) {
+      head.append(piece);
+      const std::size_t end = head.find_first_of("\r\n");
+      if (end == std::string::npos && head.size() <= kProjectHeader.size() && got != 0) continue;
+      decided = true;
+      // An empty file is no list either: it fails as a project without its lines.
+      if (!head.empty() && std::string_view(head).substr(0, end) != kProjectHeader)
+        list.emplace(path, NamedForBlake2b(path));
+      piece = head;
+    }
+    if (list) {
+      list->Feed(piece, got == 0);
+    } else {
+      splitter.Feed(piece, got == 0, emit);
+      if (splitter.Pending() > kLongestLine) ThrowLineTooLong(parser.LinesSeen() + 1);
+    }
     if (got == 0) break;
-    // A first line longer than the header is not the header, whatever follows: an image picked
-    // by mistake is refused after its first block.
-    if (parser.LinesSeen() == 0 && splitter.Pending() > kProjectHeader.size())
-      throw std::runtime_error("Invalid Config File");
-    if (splitter.Pending() > kLongestLine) ThrowLineTooLong(parser.LinesSeen() + 1);
+    head.clear();
   }
-  return parser.Finish();
+  return list ? list->Finish() : parser.Finish();
 }
 
 }  // namespace
@@ -178,7 +195,8 @@ ParsedProject ParseProject(std::string_view bytes) {
 
 void ApplyProject(Project& project, ParsedProject parsed) {
   project.SetSourceFolder(std::move(parsed.sourceFolder));
-  project.Replace(std::move(parsed.entries), std::move(parsed.values), std::move(parsed.sha256));
+  project.Replace(std::move(parsed.entries), std::move(parsed.values), std::move(parsed.strong),
+                  std::move(parsed.published));
 }
 
 std::string FormatProject(const Project& project) {
@@ -198,8 +216,10 @@ void ReadProject(Project& project) {
     parsed = ReadProjectFile(project.ConfigPath());
     const std::string sidecar = SidecarPath(project.ConfigPath());
     struct stat info {};
-    if (::lstat(sidecar.c_str(), &info) == 0)
-      parsed.sha256 = ReadSidecar(sidecar, parsed.entries);
+    if (parsed.published)
+      ;  // a list carries its own sums
+    else if (::lstat(sidecar.c_str(), &info) == 0)
+      parsed.strong = ReadSidecar(sidecar, parsed.entries);
     else if (errno != ENOENT)
       ThrowFileError("open", sidecar, errno);
   } catch (const std::bad_alloc&) {
@@ -211,7 +231,16 @@ void ReadProject(Project& project) {
   ApplyProject(project, std::move(parsed));
 }
 
+void CheckSavable(const Project& project) {
+  if (!project.Published()) return;
+  throw std::runtime_error(
+      "This list is no Kelvane project (" + project.Published()->format +
+      "): it holds other sums than the CRC-32 a project keeps for every file, and Kelvane does "
+      "not invent them.\rNothing was saved. New makes a project of the folder itself.");
+}
+
 void WriteProject(const Project& project) {
+  CheckSavable(project);
   // Formatted first, so that a project that cannot be stored leaves the file alone.
   const std::string bytes = FormatProject(project);
   const std::string sidecarPath = SidecarPath(project.ConfigPath());
@@ -221,7 +250,7 @@ void WriteProject(const Project& project) {
   if (project.HasSha256Sums()) {
     sidecar.emplace(sidecarPath);
     for (int i = 0; i < project.Count(); ++i)
-      sidecar->Write(SidecarLine(*project.StoredSha256(i), project.Entry(i)));
+      sidecar->Write(SidecarLine(*project.StoredDigest(i), project.Entry(i)));
     sidecar->Prepare();
   }
   file.Prepare();

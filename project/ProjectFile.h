@@ -4,11 +4,12 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "FileUti2/Sha256Digest.h"
+#include "FileUti2/Digest.h"
 #include "project/Project.h"
 
 namespace kelvane {
@@ -23,12 +24,14 @@ inline constexpr std::size_t kLongestLine = 4095;  // PATH_MAX less its NUL
 // "Invalid Config File", and that line number (from 1) is longer than kLongestLine.
 [[noreturn]] void ThrowLineTooLong(std::size_t number);
 
-// What a project file holds once it has been read and checked, before it touches any model.
+// What a project file (or a published list) holds once it has been read and checked, before it
+// touches any model.
 struct ParsedProject {
-  std::string sourceFolder;  // line 2
+  std::string sourceFolder;  // line 2; a list's own folder
   std::vector<std::string> entries;
   std::vector<std::string> values;
-  std::vector<Sha256> sha256;  // from the sidecar, one per entry; empty without one
+  std::vector<Digest> strong;  // from the sidecar, or the list's, one per entry; empty without
+  std::optional<ListOrigin> published;  // a list another tool published, not a project
 };
 
 // Splits text at CR LF, a lone CR or a lone LF. A last line without a line end is a line; a line
@@ -83,14 +86,19 @@ void ApplyProject(Project& project, ParsedProject parsed);
 // give back.
 std::string FormatProject(const Project& project);
 
-// Reads the file named by ConfigPath into the model, as a stream: a file whose first line is not
-// the header is refused without reading further, and one larger than memory allows is an
-// "Invalid Config File". Then its sidecar (SidecarPath) when there is one: a sidecar that is not
-// the project's refuses the whole (ReadSidecar). The model changes only once everything has been
-// read and checked; on any failure it is left exactly as it was.
+// Reads the file named by ConfigPath into the model, as a stream: a project when its first line
+// is the header, else a checksum list that another tool published (ChecksumListParser), found by
+// its content; a file that is neither is refused after its first line, and one larger than
+// memory allows is an "Invalid Config File". A project's sidecar (SidecarPath) is read when there
+// is one: a sidecar that is not the project's refuses the whole (ReadSidecar). The model changes
+// only once everything has been read and checked; on any failure it is left exactly as it was.
 void ReadProject(Project& project);
 
-// Writes the project to the file named by ConfigPath, replacing it (FileReplacement): the old
+// Throws, with why, for a model that is no project: a published list has no CRC-32 for its
+// files, and a project saved from it would hold invented ones.
+void CheckSavable(const Project& project);
+
+// Writes the project to the file named by ConfigPath (CheckSavable first), replacing it (FileReplacement): the old
 // file stays intact until the new one is complete on disk, and only a regular file is replaced.
 // A project with a SHA-256 for every entry writes its sidecar with it; one without removes a
 // sidecar standing at that name. Never a new project beside an old sidecar, nor the reverse:

@@ -13,6 +13,7 @@
 
 #include "FileUti2/FileDescriptor.h"
 #include "FileUti2/ReplaceFile.h"
+#include "project/SumLines.h"
 
 namespace kelvane {
 
@@ -36,38 +37,13 @@ std::string AsName(const std::string& entry) {
          "Line " + std::to_string(number) + " is not a sum and a name as sha256sum writes them");
 }
 
-// A line's sum and name, coreutils' escapes undone; nullopt when it is not one.
-std::optional<std::pair<Sha256, std::string>> ParseLine(std::string_view line) {
-  const bool escaped = !line.empty() && line.front() == '\\';
-  if (escaped) line.remove_prefix(1);
+// A line's sum and name, coreutils' escapes undone; nullopt when it is not a SHA-256 line.
+std::optional<SumLine> ParseLine(std::string_view line) {
   // A line end written by an editor on Windows: no name of ours ends with a bare CR.
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (line.size() < 67 || line[64] != ' ' || (line[65] != ' ' && line[65] != '*'))
-    return std::nullopt;
-  const std::optional<Sha256> sum = Sha256FromHex(line.substr(0, 64));
-  if (!sum) return std::nullopt;
-  std::string name;
-  for (std::size_t i = 66; i < line.size(); ++i) {
-    if (!escaped || line[i] != '\\') {
-      name += line[i];
-      continue;
-    }
-    if (++i == line.size()) return std::nullopt;
-    switch (line[i]) {
-      case '\\':
-        name += '\\';
-        break;
-      case 'n':
-        name += '\n';
-        break;
-      case 'r':
-        name += '\r';
-        break;
-      default:
-        return std::nullopt;
-    }
-  }
-  return std::pair{*sum, std::move(name)};
+  std::optional<SumLine> parsed = ParseCoreutilsLine(line, false);
+  if (!parsed || parsed->sum.type != kSha256Type) return std::nullopt;
+  return parsed;
 }
 
 }  // namespace
@@ -76,30 +52,17 @@ std::string SidecarPath(const std::string& projectPath) {
   return projectPath + ".sha256";
 }
 
-std::string SidecarLine(const Sha256& sum, const std::string& entry) {
-  const std::string name = AsName(entry);
-  if (name.find_first_of("\\\n\r") == std::string::npos) return Sha256Hex(sum) + "  " + name + "\n";
-  std::string escaped;
-  for (const char c : name) {
-    if (c == '\\')
-      escaped += "\\\\";
-    else if (c == '\n')
-      escaped += "\\n";
-    else if (c == '\r')
-      escaped += "\\r";
-    else
-      escaped += c;
-  }
-  return "\\" + Sha256Hex(sum) + "  " + escaped + "\n";
+std::string SidecarLine(const Digest& sum, const std::string& entry) {
+  return CoreutilsLine(sum, AsName(entry));
 }
 
-std::vector<Sha256> ReadSidecar(const std::string& path, const std::vector<std::string>& entries) {
+std::vector<Digest> ReadSidecar(const std::string& path, const std::vector<std::string>& entries) {
   const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.IsOpen()) ThrowFileError("open", path, errno);
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0) ThrowFileError("open", path, errno);
   if (!S_ISREG(info.st_mode)) ThrowFileError("open", path, "Not a regular file");
-  std::vector<Sha256> sums;
+  std::vector<Digest> sums;
   sums.reserve(entries.size());
   const auto take = [&](std::string_view line) {
     const std::size_t number = sums.size() + 1;
@@ -110,11 +73,11 @@ std::vector<Sha256> ReadSidecar(const std::string& path, const std::vector<std::
           "The SHA-256 list belongs to another project", path,
           "It holds more sums than the project's " + std::to_string(entries.size()) + " entries");
     const std::string expected = AsName(entries[sums.size()]);
-    if (parsed->second != expected)
+    if (parsed->name != expected)
       Refuse("The SHA-256 list belongs to another project", path,
-             "Line " + std::to_string(number) + " names \"" + parsed->second +
+             "Line " + std::to_string(number) + " names \"" + parsed->name +
                  "\" where the project has \"" + expected + "\"");
-    sums.push_back(parsed->first);
+    sums.push_back(parsed->sum);
   };
   std::string carry;
   std::vector<char> buffer(std::size_t{1} << 20);

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-private-dev libxcb1-dev libgl-dev libsystemd-dev libssl-dev coreutils
+  qt6-base-dev qt6-base-private-dev libxcb1-dev libgl-dev libsystemd-dev libssl-dev libb2-dev zlib1g-dev coreutils
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core fonts-liberation

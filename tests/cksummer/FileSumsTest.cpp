@@ -11,7 +11,7 @@
 
 #include "cksummer/BlockSums.h"
 #include "cksummer/FileChecksums.h"
-#include "cksummer/Sha256Hasher.h"
+#include "cksummer/DigestHasher.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
 
@@ -32,8 +32,8 @@ std::string PseudoRandom(std::size_t size, std::uint32_t seed) {
   return bytes;
 }
 
-Sha256 WholeSha256(const std::string& bytes) {
-  Sha256Hasher hasher;
+Digest WholeSha256(const std::string& bytes) {
+  DigestHasher hasher(kSha256Type);
   hasher.Update(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   return hasher.Finish();
 }
@@ -58,12 +58,12 @@ TEST_P(FileSumsTest, OneReadGivesTheCrcAndTheSha256OfTheWhole) {
     return ::read(fd, buffer, most ? std::min(count, most) : count);
   };
 
-  const FileSums sums = GetFileSums(path, meter, shortReads, true);
+  const FileSums sums = GetFileSums(path, meter, shortReads, kSha256Type);
 
   EXPECT_EQ(sums.crc32, GetFileCRC32(path, meter));
-  ASSERT_TRUE(sums.sha256);
-  EXPECT_EQ(Sha256Hex(*sums.sha256), Sha256Hex(WholeSha256(bytes)));
-  EXPECT_FALSE(GetFileSums(path, meter, {}, false).sha256) << "a SHA-256 that was not asked for";
+  ASSERT_TRUE(sums.strong);
+  EXPECT_EQ(DigestHex(*sums.strong), DigestHex(WholeSha256(bytes)));
+  EXPECT_FALSE(GetFileSums(path, meter, {}, std::nullopt).strong) << "a SHA-256 that was not asked for";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FileSumsTest,
@@ -80,9 +80,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, FileSumsTest,
 TEST(FileSumsTest, KnownSha256) {
   TempDir dir;
   Quiet meter;
-  const FileSums sums = GetFileSums(dir.Write("abc", "abc"), meter, {}, true);
+  const FileSums sums = GetFileSums(dir.Write("abc", "abc"), meter, {}, kSha256Type);
   EXPECT_EQ(sums.crc32, 0xCADBBE3Du);
-  EXPECT_EQ(Sha256Hex(*sums.sha256),
+  EXPECT_EQ(DigestHex(*sums.strong),
             "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
@@ -98,7 +98,7 @@ TEST(FileSumsTest, StopOrAFailureInTheMiddleOfALargeFileEndsBothSums) {
   TempDir dir;
   const std::string path = dir.Write("big", PseudoRandom(2 * kSideBySide, 7));
   StopAfter stop(20);
-  EXPECT_THROW(GetFileSums(path, stop, {}, true), CRC32Abandoned);
+  EXPECT_THROW(GetFileSums(path, stop, {}, kSha256Type), CRC32Abandoned);
 
   Quiet meter;
   int reads = 0;
@@ -110,7 +110,7 @@ TEST(FileSumsTest, StopOrAFailureInTheMiddleOfALargeFileEndsBothSums) {
     return ::read(fd, buffer, count);
   };
   try {
-    GetFileSums(path, meter, failing, true);
+    GetFileSums(path, meter, failing, kSha256Type);
     ADD_FAILURE() << "the failed read went unnoticed";
   } catch (const CRC32Error& error) {
     EXPECT_EQ(error.Error(), EIO);

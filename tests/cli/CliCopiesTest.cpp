@@ -153,33 +153,39 @@ constexpr char kCopiesReport[] = R"({
     {
       "project": "@P",
       "copy": "@1",
+      "format": "Kelvane project",
+      "signature": null,
       "interrupted": false,
       "status": 0,
       "entries": [
-        {"entry": "a.txt", "path": "@1/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
-        {"entry": "b.txt", "path": "@1/b.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null}
+        {"entry": "a.txt", "path": "@1/a.txt", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
+        {"entry": "b.txt", "path": "@1/b.txt", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null}
       ],
       "extra": []
     },
     {
       "project": "@P",
       "copy": "@2",
+      "format": "Kelvane project",
+      "signature": null,
       "interrupted": false,
       "status": 1,
       "entries": [
-        {"entry": "a.txt", "path": "@2/a.txt", "stored": "CADBBE3D", "computed": "@B", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "mismatch", "reason": "CRC-32 differs"},
-        {"entry": "b.txt", "path": "@2/b.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null}
+        {"entry": "a.txt", "path": "@2/a.txt", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": "@B", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "mismatch", "reason": "CRC-32 differs"},
+        {"entry": "b.txt", "path": "@2/b.txt", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null}
       ],
       "extra": []
     },
     {
       "project": "@P",
       "copy": "@3",
+      "format": "Kelvane project",
+      "signature": null,
       "interrupted": false,
       "status": 2,
       "entries": [
-        {"entry": "a.txt", "path": "@3/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
-        {"entry": "b.txt", "path": "@3/b.txt", "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "storedSha256": null, "computedSha256": null, "outcome": "missing", "reason": "No such file or directory"}
+        {"entry": "a.txt", "path": "@3/a.txt", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
+        {"entry": "b.txt", "path": "@3/b.txt", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "storedSha256": null, "computedSha256": null, "outcome": "missing", "reason": "No such file or directory"}
       ],
       "extra": [
         {"path": "@3/c.txt", "kind": "file"}

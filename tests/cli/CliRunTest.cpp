@@ -59,15 +59,17 @@ void WriteReportFixture(const TempDir& dir) {
 constexpr char kExpectedReport[] = R"({
   "project": "@P",
   "copy": "@C",
+  "format": "Kelvane project",
+  "signature": null,
   "interrupted": false,
   "status": 3,
   "entries": [
-    {"entry": "a.txt", "path": "@C/a.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
-    {"entry": "b.txt", "path": "@C/b.txt", "stored": "CADBBE3D", "computed": "@B", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "mismatch", "reason": "CRC-32 differs"},
-    {"entry": "gone.txt", "path": "@C/gone.txt", "stored": "12345678", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "storedSha256": null, "computedSha256": null, "outcome": "missing", "reason": "No such file or directory"},
-    {"entry": "skip.txt", "path": null, "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "storedSha256": null, "computedSha256": null, "outcome": "excluded", "reason": null},
-    {"entry": "caf@E \"q\"\t.txt", "path": "@C/caf@E \"q\"\t.txt", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
-    {"entry": "pipe", "path": "@C/pipe", "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "storedSha256": null, "computedSha256": null, "outcome": "unreadable", "reason": "Not a regular file"}
+    {"entry": "a.txt", "path": "@C/a.txt", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
+    {"entry": "b.txt", "path": "@C/b.txt", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": "@B", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "mismatch", "reason": "CRC-32 differs"},
+    {"entry": "gone.txt", "path": "@C/gone.txt", "algorithm": "Kelvane", "stored": "12345678", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "storedSha256": null, "computedSha256": null, "outcome": "missing", "reason": "No such file or directory"},
+    {"entry": "skip.txt", "path": null, "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "storedSha256": null, "computedSha256": null, "outcome": "excluded", "reason": null},
+    {"entry": "caf@E \"q\"\t.txt", "path": "@C/caf@E \"q\"\t.txt", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": "CADBBE3D", "storedCheckSum19": "00000000", "computedCheckSum19": "00000000", "storedSha256": null, "computedSha256": null, "outcome": "valid", "reason": null},
+    {"entry": "pipe", "path": "@C/pipe", "algorithm": "Kelvane", "stored": "CADBBE3D", "computed": null, "storedCheckSum19": "00000000", "computedCheckSum19": null, "storedSha256": null, "computedSha256": null, "outcome": "unreadable", "reason": "Not a regular file"}
   ],
   "extra": [
     {"path": "@C/extra.txt", "kind": "file"}

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "FileUti2/FolderBrowserDialog.h"
-#include "FileUti2/Sha256Digest.h"
-#include "cksummer/Sha256Hasher.h"
+#include "FileUti2/Digest.h"
+#include "cksummer/DigestHasher.h"
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"
 #include "support/Controls.h"
@@ -175,11 +175,11 @@ TEST(EndToEnd, ForgedFileIsCaughtByItsSha256AndAForeignSidecarIsRefused) {
 
   ASSERT_EQ(user.boxes.size(), 2u);
   EXPECT_EQ(user.boxes[0].caption, "CheckSum Error");
-  Sha256Hasher hasher;
+  DigestHasher hasher(kSha256Type);
   hasher.Update(reinterpret_cast<const std::uint8_t*>("123456789"), 9);
-  const std::string stored = Sha256Hex(hasher.Finish());
+  const std::string stored = DigestHex(hasher.Finish());
   hasher.Update(reinterpret_cast<const std::uint8_t*>(forged.data()), forged.size());
-  const std::string checked = Sha256Hex(hasher.Finish());
+  const std::string checked = DigestHex(hasher.Finish());
   // The CRC-32 pair matches; the line before the question tells why the file failed.
   EXPECT_NE(user.boxes[0].text.find("Stored value\t: 340BC6D9 H\nChecked value\t: 340BC6D9 H\n\n"
                                     "SHA-256 not matched: stored " +

@@ -20,7 +20,7 @@ using kelvane::test::PrintTo;
 using test::TempDir;
 
 const std::string kHex = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-const Sha256 kSum = *Sha256FromHex(kHex);
+const Digest kSum = *DigestFromHex(kSha256Type, kHex);
 
 TEST(SidecarTest, LinesAreCoreutilsOwn) {
   EXPECT_EQ(SidecarLine(kSum, "data\\disk 1\\a.cab"), kHex + "  data/disk 1/a.cab\n");
@@ -40,9 +40,9 @@ TEST_P(SidecarReadTest, ReadsWhatCoreutilsWritesAndNothingElse) {
   const std::string path = dir.Write("p.cfg.sha256", GetParam().text);
   const std::vector<std::string> entries = {"a.txt", "b c\nd"};
   try {
-    const std::vector<Sha256> sums = ReadSidecar(path, entries);
+    const std::vector<Digest> sums = ReadSidecar(path, entries);
     EXPECT_FALSE(GetParam().error) << "read";
-    EXPECT_EQ(sums, (std::vector<Sha256>{kSum, kSum}));
+    EXPECT_EQ(sums, (std::vector<Digest>{kSum, kSum}));
   } catch (const std::runtime_error& error) {
     ASSERT_TRUE(GetParam().error) << error.what();
     EXPECT_EQ(std::string(error.what()).rfind(*GetParam().error, 0), 0u) << error.what();
@@ -81,16 +81,16 @@ TEST(SidecarTest, StrongSumsFollowTheirEntries) {
   project.Replace({"a", "b", "c"},
                   {MakeValueEntry(1, 0), MakeValueEntry(2, 0), MakeValueEntry(3, 0)});
   EXPECT_FALSE(project.HasSha256Sums());
-  Sha256 other = kSum;
-  other[0] ^= 1;
-  project.SetSha256(0, kSum);
-  project.SetSha256(1, other);
-  project.SetSha256(2, kSum);
+  Digest other = kSum;
+  other.bytes[0] ^= 1;
+  project.SetDigest(0, kSum);
+  project.SetDigest(1, other);
+  project.SetDigest(2, kSum);
   EXPECT_TRUE(project.HasSha256Sums());
   project.DeleteEntry(0);
-  EXPECT_EQ(project.StoredSha256(0), other);
+  EXPECT_EQ(project.StoredDigest(0), other);
   project.AppendEntry("d");
-  EXPECT_FALSE(project.StoredSha256(2));
+  EXPECT_FALSE(project.StoredDigest(2));
   EXPECT_FALSE(project.HasSha256Sums());
   project.TruncateEntries(2);
   EXPECT_TRUE(project.HasSha256Sums());
