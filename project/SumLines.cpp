@@ -142,7 +142,10 @@ std::optional<SumLine> ParseSfvLine(std::string_view line) {
 std::string CoreutilsLine(const Digest& sum, std::string_view name) {
   if (name.find_first_of("\\\n\r") == std::string_view::npos)
     return DigestHex(sum) + "  " + std::string(name) + "\n";
-  std::string escaped;
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) of a literal + a string at -O3.
+  std::string escaped(1, '\\');
+  escaped += DigestHex(sum);
+  escaped += "  ";
   for (const char c : name) {
     if (c == '\\')
       escaped += "\\\\";
@@ -153,7 +156,7 @@ std::string CoreutilsLine(const Digest& sum, std::string_view name) {
     else
       escaped += c;
   }
-  return "\\" + DigestHex(sum) + "  " + escaped + "\n";
+  return escaped + "\n";
 }
 
 }  // namespace kelvane
