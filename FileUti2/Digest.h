@@ -29,8 +29,8 @@ struct Digest {
   DigestType type;
   std::array<std::uint8_t, kLongestDigest> bytes{};  // the first type.size count
   friend bool operator==(const Digest& a, const Digest& b) {
-    return a.type == b.type && std::equal(a.bytes.begin(), a.bytes.begin() + a.type.size,
-                                          b.bytes.begin());
+    return a.type == b.type &&
+           std::equal(a.bytes.begin(), a.bytes.begin() + a.type.size, b.bytes.begin());
   }
 };
 

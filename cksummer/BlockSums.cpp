@@ -7,8 +7,7 @@
 
 namespace kelvane {
 
-BlockSums::BlockSums(const std::optional<DigestType>& strong, std::int64_t size,
-                     std::size_t block)
+BlockSums::BlockSums(const std::optional<DigestType>& strong, std::int64_t size, std::size_t block)
     : block_(block), reg_(kCRC32Start) {
   if (strong) strong_ = std::make_unique<DigestHasher>(*strong);
   if (strong_ && size >= kSideBySideFrom) {

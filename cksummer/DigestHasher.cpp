@@ -45,7 +45,8 @@ class DigestHasher::Engine {
     if (IsEvp(type)) {
       context_ = EVP_MD_CTX_new();
       if (!context_ || !Fetched(type.kind)) Unavailable(type);
-    } else if (type.kind == DigestKind::blake2b && (type.size == 0 || type.size > BLAKE2B_OUTBYTES)) {
+    } else if (type.kind == DigestKind::blake2b &&
+               (type.size == 0 || type.size > BLAKE2B_OUTBYTES)) {
       Unavailable(type);
     }
     Start();

@@ -100,8 +100,9 @@ Finding TellFindings(const std::vector<std::unique_ptr<CopyCheck>>& copies,
     if (!copy->Failure() && !copy->NoneSelected()) found.status |= copy->Status();
   }
   if (signatureUnchecked)
-    console.Notice("The list's OpenPGP signature was not verified: Kelvane reads a signed list "
-                   "but does not check who signed it (gpg --verify does)");
+    console.Notice(
+        "The list's OpenPGP signature was not verified: Kelvane reads a signed list "
+        "but does not check who signed it (gpg --verify does)");
   if (crcAlone > 0)
     console.Notice("Verified by the CRC-32 alone, without a SHA-256 to check: " +
                    std::to_string(crcAlone) + " selected entr" + (crcAlone == 1 ? "y" : "ies"));

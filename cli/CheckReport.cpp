@@ -57,16 +57,17 @@ const char* OutcomeName(const EntryVerdict& verdict) {
 
 std::string FailureWhy(const EntryVerdict& verdict) {
   if (verdict.outcome != EntryVerdict::mismatch) return verdict.reason;
-  return MismatchWhy(verdict.published, verdict.storedCRC32,
-                     verdict.computedCRC32, verdict.storedCheckSum19, verdict.computedCheckSum19,
-                     verdict.storedDigest, verdict.computedDigest);
+  return MismatchWhy(verdict.published, verdict.storedCRC32, verdict.computedCRC32,
+                     verdict.storedCheckSum19, verdict.computedCheckSum19, verdict.storedDigest,
+                     verdict.computedDigest);
 }
 
 std::string FailureLine(const Project& project, const EntryVerdict& verdict) {
   const bool published = verdict.published && verdict.storedDigest;
   const std::string stored =
       published ? DigestHex(*verdict.storedDigest) : FieldText(verdict.storedCRC32, true);
-  const std::string computed = published && verdict.computedDigest ? DigestHex(*verdict.computedDigest)
+  const std::string computed = published && verdict.computedDigest
+                                   ? DigestHex(*verdict.computedDigest)
                                : !published && verdict.computedCRC32 ? Hex8(*verdict.computedCRC32)
                                                                      : "-";
   std::string line = std::string(OutcomeName(verdict)) + "\t" +
@@ -114,8 +115,7 @@ void EntryResults::Record(const EntryVerdict& verdict) {
   if (verdict.computedDigest && verdict.computedDigest != verdict.storedDigest)
     computedDigest_[verdict.index] = *verdict.computedDigest;
   if (verdict.computedDigest) result.known |= kStrongRead;
-  if (verdict.path !=
-      ResolveEntry(copy_, project_.Entry(verdict.index), project_.Separator()).path)
+  if (verdict.path != ResolveEntry(copy_, project_.Entry(verdict.index), project_.Separator()).path)
     foundAt_[verdict.index] = verdict.path;
   if (verdict.outcome == EntryVerdict::mismatch) status_ |= kExitMismatch;
   if (verdict.outcome == EntryVerdict::unreadable) status_ |= kExitUnreadable;

@@ -65,15 +65,14 @@ std::string Sha256OrNull(const std::optional<Digest>& sum) {
 // list's: its own sum under "stored" and "computed", named by "algorithm".
 std::string Record(const ReportEntry& e) {
   const std::string sums =
-      e.published
-          ? ", \"algorithm\": " + JsonString(DigestName(e.storedDigest->type)) +
-                ", \"stored\": " + DigestOrNull(e.storedDigest) +
-                ", \"computed\": " + DigestOrNull(e.computedDigest) +
-                ", \"storedCheckSum19\": null, \"computedCheckSum19\": null"
-          : ", \"algorithm\": \"Kelvane\", \"stored\": " + JsonString(e.stored) +
-                ", \"computed\": " + HexOrNull(e.computed) +
-                ", \"storedCheckSum19\": " + JsonString(e.storedCheckSum19) +
-                ", \"computedCheckSum19\": " + HexOrNull(e.computedCheckSum19);
+      e.published ? ", \"algorithm\": " + JsonString(DigestName(e.storedDigest->type)) +
+                        ", \"stored\": " + DigestOrNull(e.storedDigest) +
+                        ", \"computed\": " + DigestOrNull(e.computedDigest) +
+                        ", \"storedCheckSum19\": null, \"computedCheckSum19\": null"
+                  : ", \"algorithm\": \"Kelvane\", \"stored\": " + JsonString(e.stored) +
+                        ", \"computed\": " + HexOrNull(e.computed) +
+                        ", \"storedCheckSum19\": " + JsonString(e.storedCheckSum19) +
+                        ", \"computedCheckSum19\": " + HexOrNull(e.computedCheckSum19);
   return "{\"entry\": " + JsonString(e.entry) +
          ", \"path\": " + (e.path ? JsonString(*e.path) : "null") + sums +
          ", \"storedSha256\": " + Sha256OrNull(e.storedDigest) +
@@ -107,8 +106,7 @@ void WriteReport(const Report& report, const ReportWrite& write, const std::stri
         "\"copy\": " + JsonString(report.copy) + "," + in +
         "\"format\": " + JsonString(published ? published->format : "Kelvane project") + "," + in +
         "\"signature\": " + (published && published->clearsigned ? "\"not verified\"" : "null") +
-        "," + in +
-        "\"interrupted\": " + (report.interrupted ? "true" : "false") + "," + in +
+        "," + in + "\"interrupted\": " + (report.interrupted ? "true" : "false") + "," + in +
         "\"status\": " + std::to_string(report.status) + "," + in + "\"entries\": ");
   const EntryResults& entries = *report.entries;
   WriteArray(

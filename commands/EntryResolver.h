@@ -40,9 +40,7 @@ class EntryResolver {
 
   // The path built from the entry's exact bytes, and whether the entry is safe to read. Touches
   // no file.
-  EntryPath Exact(const std::string& entry) const {
-    return ResolveEntry(base_, entry, separator_);
-  }
+  EntryPath Exact(const std::string& entry) const { return ResolveEntry(base_, entry, separator_); }
 
   // Where a safe entry whose exact path does not exist is found: segment by segment, a segment
   // that does not exist as it stands is the one name in its folder that equals it ignoring case

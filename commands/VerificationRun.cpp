@@ -44,10 +44,10 @@ std::string MismatchText(const std::string& fileName, const std::string& storedC
 // The same for an entry of a published list, by its own algorithm.
 std::string ListMismatchText(const std::string& fileName, const Digest& stored,
                              const Digest& computed) {
-  return "CheckSum not matched!\r\n\r\n" + DigestName(stored.type) + " test\rFile name \t: " +
-         fileName + "\r" + std::string(40, '-') + "\r" + "Stored value\t: " + DigestHex(stored) +
-         "\r" + "Checked value\t: " + DigestHex(computed) + "\r\n" + "\r\n" +
-         "Do you want to continue to check the rest of files?";
+  return "CheckSum not matched!\r\n\r\n" + DigestName(stored.type) +
+         " test\rFile name \t: " + fileName + "\r" + std::string(40, '-') + "\r" +
+         "Stored value\t: " + DigestHex(stored) + "\r" + "Checked value\t: " + DigestHex(computed) +
+         "\r\n" + "\r\n" + "Do you want to continue to check the rest of files?";
 }
 
 // The folder the pick opens at: the last one picked. A Windows-made drive "D:" is offered as its
@@ -92,8 +92,9 @@ Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally
   }
   const std::string& path = read.path;
   if (!read.crc) {
-    EntryVerdict verdict{i,          path, storedCRC, std::nullopt, EntryVerdict::unreadable,
-                         read.reason, storedCS19, std::nullopt, read.error};
+    EntryVerdict verdict{
+        i,           path,       storedCRC,    std::nullopt, EntryVerdict::unreadable,
+        read.reason, storedCS19, std::nullopt, read.error};
     verdict.storedDigest = stored;
     verdict.published = list;
     shell.EntryVerified(verdict);
@@ -128,9 +129,9 @@ Outcome CheckEntry(Session& session, Shell& shell, RunReads& reads, int i, Tally
   else
     ShowVerdicts(session.texts, crcOk, cs19Ok);
   const bool ok = crcOk && cs19Ok && strongOk;
-  EntryVerdict verdict{i,          path, storedCRC, computedCRC,
-                       ok ? EntryVerdict::valid : EntryVerdict::mismatch,
-                       {},         storedCS19, computedCS19};
+  EntryVerdict verdict{
+      i,  path,       storedCRC,   computedCRC, ok ? EntryVerdict::valid : EntryVerdict::mismatch,
+      {}, storedCS19, computedCS19};
   verdict.storedDigest = stored;
   verdict.computedDigest = read.strong;
   verdict.published = list;

@@ -67,8 +67,7 @@ void ChecksumListParser::Feed(std::string_view piece, bool last) {
   if (carry_.size() > kLongestListLine) {
     ++number_;
     // A first line of that length is no list's: an image picked by mistake is refused here.
-    if (!listLike_)
-      throw std::runtime_error("Invalid Config File");
+    if (!listLike_) throw std::runtime_error("Invalid Config File");
     Refuse("is longer than a list's line can be (" + std::to_string(kLongestListLine) + " bytes)");
   }
   if (last && !carry_.empty()) {

@@ -150,8 +150,9 @@ void Project::SetDigest(int index, const Digest& sum) {
 }
 
 bool Project::HasSha256Sums() const {
-  return !strong_.empty() && std::all_of(strong_.begin(), strong_.end(),
-                                         [](const auto& sum) { return sum && sum->type == kSha256Type; });
+  return !strong_.empty() && std::all_of(strong_.begin(), strong_.end(), [](const auto& sum) {
+    return sum && sum->type == kSha256Type;
+  });
 }
 
 void Project::Clear() {

@@ -27,7 +27,8 @@ class ProjectObserver {
 // Where a list that another tool published came from: its format, and whether it came inside a
 // signed text (whose signature Kelvane does not check).
 struct ListOrigin {
-  std::string format;  // "coreutils lines", "BSD tags", "SFV", or a mix: "coreutils lines, BSD tags"
+  std::string
+      format;  // "coreutils lines", "BSD tags", "SFV", or a mix: "coreutils lines, BSD tags"
   bool clearsigned = false;
 };
 

@@ -98,11 +98,12 @@ void ReadProject(Project& project);
 // files, and a project saved from it would hold invented ones.
 void CheckSavable(const Project& project);
 
-// Writes the project to the file named by ConfigPath (CheckSavable first), replacing it (FileReplacement): the old
-// file stays intact until the new one is complete on disk, and only a regular file is replaced.
-// A project with a SHA-256 for every entry writes its sidecar with it; one without removes a
-// sidecar standing at that name. Never a new project beside an old sidecar, nor the reverse:
-// both are written in full before either takes a place, and the old sidecar goes first.
+// Writes the project to the file named by ConfigPath (CheckSavable first), replacing it
+// (FileReplacement): the old file stays intact until the new one is complete on disk, and only a
+// regular file is replaced. A project with a SHA-256 for every entry writes its sidecar with it;
+// one without removes a sidecar standing at that name. Never a new project beside an old sidecar,
+// nor the reverse: both are written in full before either takes a place, and the old sidecar goes
+// first.
 void WriteProject(const Project& project);
 
 }  // namespace kelvane

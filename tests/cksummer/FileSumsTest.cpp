@@ -10,8 +10,8 @@
 #include <string>
 
 #include "cksummer/BlockSums.h"
-#include "cksummer/FileChecksums.h"
 #include "cksummer/DigestHasher.h"
+#include "cksummer/FileChecksums.h"
 #include "support/NamedRows.h"
 #include "support/TempDir.h"
 
@@ -63,7 +63,8 @@ TEST_P(FileSumsTest, OneReadGivesTheCrcAndTheSha256OfTheWhole) {
   EXPECT_EQ(sums.crc32, GetFileCRC32(path, meter));
   ASSERT_TRUE(sums.strong);
   EXPECT_EQ(DigestHex(*sums.strong), DigestHex(WholeSha256(bytes)));
-  EXPECT_FALSE(GetFileSums(path, meter, {}, std::nullopt).strong) << "a SHA-256 that was not asked for";
+  EXPECT_FALSE(GetFileSums(path, meter, {}, std::nullopt).strong)
+      << "a SHA-256 that was not asked for";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FileSumsTest,

@@ -99,8 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "SHA-512"},
         // The published CRC-32; rhash writes a line feed in a name as it stands, which no line
         // can hold, and takes a "\" for a folder's separator, so those names are not in it.
-        ListRow{"RhashSfv", "rhash", "files.sfv", "rhash --sfv a.txt 'sub/b c.txt'",
-                "CRC-32"},
+        ListRow{"RhashSfv", "rhash", "files.sfv", "rhash --sfv a.txt 'sub/b c.txt'", "CRC-32"},
         // Lines ended by CR LF, as an editor on Windows saves them.
         ListRow{"CrLf", "sha256sum", "crlf", "sha256sum a.txt 'sub/b c.txt' | sed 's/$/\\r/'",
                 "SHA-256"}),
@@ -110,15 +109,14 @@ TEST(CliListsTest, DiscChecksItselfWithItsOwnList) {
   if (!test::FindProgram("md5sum")) GTEST_SKIP() << "coreutils' md5sum is not installed";
   TempDir dir;
   MakeTree(dir);
-  ASSERT_EQ(Made(dir / "src", "find . -type f -print0 | sort -z | xargs -0 md5sum",
-                 dir / "md5sum.txt")
-                .status,
-            0);
+  ASSERT_EQ(
+      Made(dir / "src", "find . -type f -print0 | sort -z | xargs -0 md5sum", dir / "md5sum.txt")
+          .status,
+      0);
   fs::rename(dir / "md5sum.txt", dir / "src/md5sum.txt");
   // The list lies in the copy it lists: it is no extra file, and lists itself nowhere.
-  const CliResult checked = RunCli(
-      {"--no-inhibit", "check", "--extra", "--report", dir / "r.json", dir / "src/md5sum.txt",
-       dir / "src"});
+  const CliResult checked = RunCli({"--no-inhibit", "check", "--extra", "--report", dir / "r.json",
+                                    dir / "src/md5sum.txt", dir / "src"});
   EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
   const std::string report = dir.Read("r.json");
   EXPECT_NE(report.find("\"format\": \"coreutils lines\""), std::string::npos) << report;
@@ -127,8 +125,8 @@ TEST(CliListsTest, DiscChecksItselfWithItsOwnList) {
   EXPECT_EQ(report.find("not verified"), std::string::npos) << report;
 
   dir.Write("src/new.txt", "n");
-  const CliResult extra = RunCli(
-      {"--no-inhibit", "check", "--extra", dir / "src/md5sum.txt", dir / "src"});
+  const CliResult extra =
+      RunCli({"--no-inhibit", "check", "--extra", dir / "src/md5sum.txt", dir / "src"});
   EXPECT_EQ(extra.status, 4) << extra.out << extra.err;
 }
 
@@ -161,11 +159,9 @@ TEST(CliListsTest, SignedListIsReadAndItsSignatureToldAsNotVerified) {
   dir.Write("SHA256SUMS.asc", dir.Read("SHA256SUMS.asc") +
                                   "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"
                                   "  empty\n");
-  const CliResult appended =
-      RunCli({"--no-inhibit", "check", dir / "SHA256SUMS.asc", dir / "src"});
+  const CliResult appended = RunCli({"--no-inhibit", "check", dir / "SHA256SUMS.asc", dir / "src"});
   EXPECT_EQ(appended.status, 65) << appended.out << appended.err;
-  EXPECT_NE(appended.err.find("Line 13 follows the signature"), std::string::npos)
-      << appended.err;
+  EXPECT_NE(appended.err.find("Line 13 follows the signature"), std::string::npos) << appended.err;
 }
 
 struct RefusedRow {

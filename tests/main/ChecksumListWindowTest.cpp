@@ -1,5 +1,5 @@
-// A published checksum list in the window: Open of a disc's md5sum.txt, CHECK of a copy in which one
-// file changed, Save refused without a dialog; a file named on the command line opened as Open
+// A published checksum list in the window: Open of a disc's md5sum.txt, CHECK of a copy in which
+// one file changed, Save refused without a dialog; a file named on the command line opened as Open
 // opens it.
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "support/ChildProcess.h"
 #include "main/Tfrm.h"
+#include "support/ChildProcess.h"
 #include "support/Controls.h"
 #include "support/TempDir.h"
 #include "support/User.h"
@@ -33,7 +33,9 @@ std::vector<std::string> Shown(Tfrm& frm) {
     const QModelIndex index = model->index(i, 0);
     const int box = model->data(index, Qt::CheckStateRole).toInt();
     rows.push_back(model->data(index, Qt::DisplayRole).toString().toStdString() +
-                   (box == Qt::Checked ? " [x]" : box == Qt::PartiallyChecked ? " [-]" : " [ ]"));
+                   (box == Qt::Checked            ? " [x]"
+                    : box == Qt::PartiallyChecked ? " [-]"
+                                                  : " [ ]"));
   }
   return rows;
 }

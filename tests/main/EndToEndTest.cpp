@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "FileUti2/FolderBrowserDialog.h"
 #include "FileUti2/Digest.h"
+#include "FileUti2/FolderBrowserDialog.h"
 #include "cksummer/DigestHasher.h"
 #include "main/TabLabel.h"
 #include "main/Tfrm.h"

@@ -31,8 +31,7 @@ class ChecksumListRead : public testing::TestWithParam<ListCase> {};
 TEST_P(ChecksumListRead, GivesEachEntryItsSum) {
   const ListCase& row = GetParam();
   for (const std::size_t piece : {row.text.size(), std::size_t{1}}) {
-    ChecksumListParser parser(std::string("/media/cdrom/") + row.file,
-                              NamedForBlake2b(row.file));
+    ChecksumListParser parser(std::string("/media/cdrom/") + row.file, NamedForBlake2b(row.file));
     for (std::size_t at = 0; at < row.text.size(); at += piece)
       parser.Feed(std::string_view(row.text).substr(at, piece), false);
     parser.Feed({}, true);
@@ -56,12 +55,13 @@ const std::string k128(128, 'a');
 INSTANTIATE_TEST_SUITE_P(
     Forms, ChecksumListRead,
     testing::Values(
-        ListCase{"SfvMadeOnWindows",
-                 "; made by a Windows tool\r\nDISK1\\SETUP.EXE  cbf43926\r\nREADME.TXT\t363A3020\r\n",
-                 "release.sfv",
-                 {"DISK1/SETUP.EXE", "README.TXT"},
-                 {"CRC-32 CBF43926", "CRC-32 363A3020"},
-                 "SFV"},
+        ListCase{
+            "SfvMadeOnWindows",
+            "; made by a Windows tool\r\nDISK1\\SETUP.EXE  cbf43926\r\nREADME.TXT\t363A3020\r\n",
+            "release.sfv",
+            {"DISK1/SETUP.EXE", "README.TXT"},
+            {"CRC-32 CBF43926", "CRC-32 363A3020"},
+            "SFV"},
         ListCase{"MixedFormsAndComments",
                  "# built 2026-12-11\n\nMD5 (a) = " + kMd5 + "\n" + kMd5 + " *./b\n",
                  "sums",
@@ -69,16 +69,32 @@ INSTANTIATE_TEST_SUITE_P(
                  {"MD5 " + kMd5, "MD5 " + kMd5},
                  "BSD tags, coreutils lines"},
         // b2sum's lines have SHA-512's length: the list's name tells them apart.
-        ListCase{"Sha512ByLength", k128 + "  a\n", "SHA512SUMS", {"a"}, {"SHA-512 " + k128},
+        ListCase{"Sha512ByLength",
+                 k128 + "  a\n",
+                 "SHA512SUMS",
+                 {"a"},
+                 {"SHA-512 " + k128},
                  "coreutils lines"},
-        ListCase{"Blake2bByName", k128 + "  a\n", "B2SUMS", {"a"}, {"BLAKE2b-512 " + k128},
+        ListCase{"Blake2bByName",
+                 k128 + "  a\n",
+                 "B2SUMS",
+                 {"a"},
+                 {"BLAKE2b-512 " + k128},
                  "coreutils lines"},
-        ListCase{"EscapedTagName", "\\MD5 (new\\nline \\\\ name) = " + kMd5 + "\n", "sums",
-                 {"new\nline \\ name"}, {"MD5 " + kMd5}, "BSD tags"},
+        ListCase{"EscapedTagName",
+                 "\\MD5 (new\\nline \\\\ name) = " + kMd5 + "\n",
+                 "sums",
+                 {"new\nline \\ name"},
+                 {"MD5 " + kMd5},
+                 "BSD tags"},
         ListCase{"ClearsignedWithoutLineEndAtTheEnd",
                  "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA512\n\n" + kMd5 +
                      "  a\n-----BEGIN PGP SIGNATURE-----\nxyz\n-----END PGP SIGNATURE-----",
-                 "SUMS.asc", {"a"}, {"MD5 " + kMd5}, "coreutils lines", true}),
+                 "SUMS.asc",
+                 {"a"},
+                 {"MD5 " + kMd5},
+                 "coreutils lines",
+                 true}),
     test::RowName());
 
 struct RefusalCase {
