@@ -2,6 +2,7 @@
 #include "FileUti2/FolderBrowserDialog.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QCompleter>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
@@ -60,6 +61,24 @@ class FolderTree : public QTreeView {
       QTreeView::selectionChanged(selected, deselected);
     else
       QAbstractItemView::selectionChanged(selected, deselected);
+  }
+  // Qt names the tree alone when it takes the focus; the current folder (its name, whether it is
+  // expanded) follows, so that a screen reader tells where the arrows will move from.
+  void focusInEvent(QFocusEvent* event) override {
+    QTreeView::focusInEvent(event);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (!hasFocus() || !currentIndex().isValid() || !QAccessible::isActive()) return;
+          QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(this);
+          QAccessibleInterface* folder = tree ? tree->focusChild() : nullptr;
+          const int child = folder ? tree->indexOfChild(folder) : -1;
+          if (child < 0) return;
+          QAccessibleEvent focus(this, QAccessible::Focus);
+          focus.setChild(child);
+          QAccessible::updateAccessibility(&focus);
+        },
+        Qt::QueuedConnection);
   }
 };
 

@@ -25,21 +25,23 @@ void OpenFile(Session& session, const std::string& fileName) {
   project.SyncChecksFromValues();
 }
 
-void iOpenClick(Session& session, Shell& shell) {
+bool iOpenClick(Session& session, Shell& shell) {
   std::string fileName = session.project.ConfigPath();
-  if (!shell.ExecuteOpenDialog(fileName)) return;
+  if (!shell.ExecuteOpenDialog(fileName)) return false;
   OpenFile(session, fileName);
+  return true;
 }
 
-void iSaveClick(Session& session, Shell& shell) {
+bool iSaveClick(Session& session, Shell& shell) {
   Project& project = session.project;
   if (project.Count() == 0) throw std::runtime_error("nothing to store");
   // Asked before the dialog: a list of other sums is never turned into a project.
   CheckSavable(project);
   std::string fileName = project.ConfigPath();
-  if (!shell.ExecuteSaveDialog(fileName)) return;
+  if (!shell.ExecuteSaveDialog(fileName)) return false;
   UseConfigPath(session, fileName);
   WriteProject(project);
+  return true;
 }
 
 }  // namespace kelvane

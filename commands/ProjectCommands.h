@@ -14,11 +14,13 @@ void OpenFile(Session& session, const std::string& fileName);
 
 // Lets the user pick a project file (starting at ConfigPath) and reads it. Cancel changes
 // nothing; once a file is chosen it is the current project file, whether or not it reads.
-void iOpenClick(Session& session, Shell& shell);
+// Returns whether a file was read.
+bool iOpenClick(Session& session, Shell& shell);
 
 // Refuses an empty list ("nothing to store") and a published list (CheckSavable) before any
 // dialog; otherwise lets the user pick
 // the file (starting at ConfigPath) and writes the project to it. Cancel changes nothing.
-void iSaveClick(Session& session, Shell& shell);
+// Returns whether the project was written.
+bool iSaveClick(Session& session, Shell& shell);
 
 }  // namespace kelvane

@@ -42,6 +42,9 @@ QAccessibleInterface* CheckRowAccessible::parent() const {
 }
 
 QString CheckRowAccessible::text(QAccessible::Text kind) const {
+  // The description: why the last CHECK grayed the row or left it unchecked.
+  if (kind == QAccessible::Description)
+    return Index().data(Qt::AccessibleDescriptionRole).toString();
   if (kind != QAccessible::Name) return {};
   return Index().data(Qt::DisplayRole).toString();
 }

@@ -61,6 +61,8 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const {
       return PathToQString(project_.Entry(index.row()));
     case Qt::CheckStateRole:
       return ToQtCheckState(project_.State(index.row()));
+    case Qt::AccessibleDescriptionRole:
+      return PathToQString(findings_.Description(project_, index.row()));
     case Qt::SizeHintRole:
       // Width 0: items take the view's width, so the view never measures 100 000 texts.
       return QSize(0, kItemHeight);
@@ -86,6 +88,7 @@ bool CheckListModel::setData(const QModelIndex& index, const QVariant& value, in
 
 void CheckListModel::EntriesReset() {
   changedLast_ = -1;
+  findings_.Clear();
   beginResetModel();
   rows_ = project_.Count();
   endResetModel();
@@ -98,6 +101,7 @@ void CheckListModel::EntriesInserted(int first, int count) {
 }
 
 void CheckListModel::EntriesRemoved(int first, int count) {
+  findings_.Clear();  // the rows after them moved up
   beginRemoveRows(QModelIndex(), first, first + count - 1);
   rows_ -= count;
   endRemoveRows();

@@ -4,6 +4,7 @@
 #include <QAbstractListModel>
 #include <functional>
 
+#include "main/EntryFindings.h"
 #include "project/Project.h"
 
 namespace kelvane {
@@ -35,6 +36,10 @@ class CheckListModel : public QAbstractListModel, public ProjectObserver {
   // range costs it time in proportion to its length. Returns whether a row was announced.
   bool AnnounceStates(int top, int bottom);
 
+  // What the last CHECK found of each row: its accessible description (Qt::AccessibleDescription
+  // Role). Forgotten when the rows are replaced or removed.
+  EntryFindings& Findings() { return findings_; }
+
  private:
   bool Valid(const QModelIndex& index) const;
 
@@ -46,6 +51,7 @@ class CheckListModel : public QAbstractListModel, public ProjectObserver {
   // The row count the views know: the project notifies after a change, so the count moves only
   // between begin... and end... as the model contract requires.
   int rows_;
+  EntryFindings findings_;
 };
 
 }  // namespace kelvane

@@ -17,6 +17,7 @@
 #include "FileUti2/QtStrings.h"
 #include "FileUti2/ReplaceFile.h"
 #include "FileUti2/WidgetPlacement.h"
+#include "main/ButtonKeys.h"
 
 namespace kelvane {
 
@@ -36,8 +37,11 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner) {
   text_->setAccessibleName(QStringLiteral("Kelvane Help"));
   page->addWidget(text_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-  // Return in the text moves nothing and must not close the window; Escape and Close do.
-  buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
+  // Return in the text moves nothing and must not close the window; Escape and Close do, and
+  // Return on the focused Close, as on every button of Kelvane.
+  QPushButton* close = buttons->button(QDialogButtonBox::Close);
+  close->setAutoDefault(false);
+  PressOnReturn(close);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   page->addWidget(buttons);
 }

@@ -62,6 +62,7 @@ Tfrm::~Tfrm() {
 }
 
 void Tfrm::ConnectControls() {
+  announcer_ = new RunAnnouncer(this);
   listModel_ = new CheckListModel(
       session_.project, [this](int index) { CheckListTheClickCheck(index); },
       [this] { ViewChanged(); }, controls_.CheckList);
@@ -238,7 +239,11 @@ void Tfrm::iNewClick() {
 
 // Open: reads a project file.
 void Tfrm::iOpenClick() {
-  kelvane::iOpenClick(session_, *this);
+  if (!kelvane::iOpenClick(session_, *this)) return;
+  const Project& p = session_.project;
+  const std::string& path = p.ConfigPath();
+  TellDone("Open: " + std::to_string(p.Count()) + " entries from " +
+           path.substr(path.rfind('/') + 1));
 }
 
 void Tfrm::OpenFile(const std::string& fileName) {
@@ -247,7 +252,15 @@ void Tfrm::OpenFile(const std::string& fileName) {
 
 // Save: writes the project file.
 void Tfrm::iSaveClick() {
-  kelvane::iSaveClick(session_, *this);
+  if (!kelvane::iSaveClick(session_, *this)) return;
+  const Project& p = session_.project;
+  const std::string& path = p.ConfigPath();
+  TellDone("Save: " + std::to_string(p.Count()) + " entries written to " +
+           path.substr(path.rfind('/') + 1));
+}
+
+void Tfrm::TellDone(const std::string& text) {
+  announcer_->Tell(PathToQString(text));
 }
 
 // CHECK: verifies the project against a picked folder.

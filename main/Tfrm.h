@@ -16,6 +16,7 @@
 #include "main/FramePacer.h"
 #include "main/HelpViewer.h"
 #include "main/MeterSink.h"
+#include "main/RunAnnouncer.h"
 #include "main/TfrmLayout.h"
 #include "main/UdisksTray.h"
 
@@ -63,6 +64,7 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   bool AutoEjectTicked() override;
   void SetAutoEject(bool ticked) override;
   void SetButtonsEnabled(bool enabled) override;
+  void EntryVerified(const EntryVerdict& verdict) override;
   ProgressSink& Meter() override { return *meterSink_; }
   TrayDriver& Tray() override { return tray_; }
   // The bus on which Eject looks for udisks2; empty: the system bus.
@@ -101,6 +103,8 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   double RunFraction() const;
   // Whether the user has Kelvane in front: the window or one of its boxes is active.
   bool InFront() const;
+  // Tells a screen reader how a command that shows no box ended ("Open: 5 entries from p.cfg").
+  void TellDone(const std::string& text);
 
   // --- handlers, one per control event ---
   void iNewClick();
@@ -122,6 +126,9 @@ class Tfrm : public QWidget, public Shell, public WindowTextsObserver {
   std::unique_ptr<MeterSink> meterSink_;
   CheckListModel* listModel_ = nullptr;
   QPointer<HelpWindow> help_;  // HELP's window, made at the first HELP
+  RunAnnouncer* announcer_ = nullptr;
+  // What had the keyboard when the run began: a run started by its shortcut gives it back there.
+  QPointer<QWidget> runFocus_;
   UdisksTray tray_;
   QString helpDataFolder_ = InstalledDataFolder();
   bool placed_ = false;

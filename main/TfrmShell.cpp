@@ -10,6 +10,7 @@
 #include "FileUti2/PickFolder.h"
 #include "commands/StatusLines.h"
 #include "drive/DriveType.h"
+#include "main/CheckListModel.h"
 #include "main/MessageBoxes.h"
 #include "main/ProjectFileDialogs.h"
 #include "main/Tfrm.h"
@@ -79,6 +80,10 @@ void Tfrm::SetAutoEject(bool ticked) {
   controls_.AutoEject->setChecked(ticked);
 }
 
+void Tfrm::EntryVerified(const EntryVerdict& verdict) {
+  listModel_->Findings().Verified(verdict);
+}
+
 void Tfrm::SetButtonsEnabled(bool enabled) {
   const std::initializer_list<QToolButton*> commands = {controls_.iNew,  controls_.iOpen,
                                                         controls_.iSave, controls_.iCheck,
@@ -86,6 +91,10 @@ void Tfrm::SetButtonsEnabled(bool enabled) {
   // A button being disabled hands the focus on to the next one, Load, where a Return would work
   // the tray: STOP, the one thing a run offers, takes it first, in one move that a screen reader
   // hears once.
+  if (!enabled && !running_) {
+    runFocus_ = focusWidget();
+    if (runName_ == QLatin1String("CHECK")) listModel_->Findings().RunStarted();
+  }
   if (!enabled && !running_ &&
       std::find(commands.begin(), commands.end(), focusWidget()) != commands.end())
     controls_.STOP->setFocus(Qt::OtherFocusReason);
@@ -97,12 +106,19 @@ void Tfrm::SetButtonsEnabled(bool enabled) {
   if (!enabled && !wasRunning) desktop_.Begin(runName_);
   if (enabled) controls_.STOP->setDown(false);
   if (enabled) ShowModel(true);
+  if (enabled && wasRunning && runName_ == QLatin1String("CHECK"))
+    listModel_->Findings().RunEnded();
   if (enabled && wasRunning && !quitting_) {
-    // Disabled, the button that started the run gave the focus away (to Load): it comes back,
-    // so that the Return that closes a box, and the one after it, never work the tray.
-    (runName_ == QLatin1String("New") ? controls_.iNew : controls_.iCheck)
-        ->setFocus(Qt::OtherFocusReason);
+    // The keyboard goes back where it was when the run began: to the rows the user was reading
+    // when F5 started it there, to the button when the button did. Disabled, that button gave
+    // the focus away (to Load): it comes back, so that the Return that closes a box, and the one
+    // after it, never work the tray.
+    QWidget* back = runFocus_ && runFocus_->isVisible() && runFocus_->isEnabled()
+                        ? runFocus_.data()
+                        : (runName_ == QLatin1String("New") ? controls_.iNew : controls_.iCheck);
+    back->setFocus(Qt::OtherFocusReason);
   }
+  if (enabled) runFocus_ = nullptr;
   if (enabled && wasRunning) {
     // New ends without a box when it stored every sum; after QUIT nobody is told.
     const Project& p = session_.project;
@@ -110,6 +126,7 @@ void Tfrm::SetButtonsEnabled(bool enabled) {
     desktop_.End(RunFraction(),
                  tell ? "File(s) in the project\t: " + std::to_string(p.Count()) : "",
                  quitting_ || InFront());
+    if (tell) TellDone("New: " + std::to_string(p.Count()) + " files listed");
   }
 }
 

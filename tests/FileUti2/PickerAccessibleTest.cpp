@@ -64,6 +64,46 @@ TEST(PickerA11y, TypingInThePathFieldLeavesTheTreeSilentUntilItHasTheKeyboard) {
   EXPECT_TRUE(whileTyping.empty()) << whileTyping.size() << " events, first: " << whileTyping[0];
 }
 
+// The rows of the tree told as the focus: name, and whether expanded.
+std::vector<std::pair<std::string, bool>> focused;
+
+void RecordFocusedRow(QAccessibleEvent* event) {
+  if (!watched || event->object() != watched || event->type() != QAccessible::Focus ||
+      event->child() < 0)
+    return;
+  if (QAccessibleInterface* face = event->accessibleInterface())
+    focused.emplace_back(face->text(QAccessible::Name).toStdString(), face->state().expanded);
+}
+
+// The tree names its current folder, and whether it is expanded, each time it takes the focus: at
+// the start, and when Tab comes back into it from the path field.
+TEST(PickerA11y, TheTreeNamesItsCurrentFolderWhenItTakesTheFocus) {
+  test::ListenToAccessibility(RecordFocusedRow);
+  test::TempDir tmp;
+  tmp.MakeDir("dist/disk 1");
+  TBrowseFolderDlg dlg;
+  dlg.SetFolderName(tmp / "dist");
+  std::vector<std::pair<std::string, bool>> atStart, onReturn;
+  test::RunPicker(dlg, [&](FolderBrowserDialog& window) {
+    watched = window.Tree();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(window.Tree()->hasFocus());
+    QTest::qWait(20);  // the name follows the focus change, at the next turn of the loop
+    atStart = focused;
+    QTest::keyClick(window.Tree(), Qt::Key_Backtab);
+    focused.clear();
+    QTest::keyClick(window.PathField(), Qt::Key_Tab);
+    ASSERT_TRUE(window.Tree()->hasFocus());
+    QTest::qWait(20);
+    onReturn = focused;
+  });
+  watched = nullptr;
+  test::ListenToAccessibility(nullptr);
+  const std::vector<std::pair<std::string, bool>> dist = {{"dist", true}};
+  EXPECT_EQ(atStart, dist);
+  EXPECT_EQ(onReturn, dist);
+}
+
 // Everything told of the path field, in order.
 std::vector<QAccessible::Event> fromField;
 QLineEdit* field = nullptr;

@@ -88,6 +88,9 @@ TEST(ChecksumListWindow, OpenCheckAndSaveOfADiscsMd5sumTxt) {
   EXPECT_NE(text.find("Stored value\t: " + stored + "\nChecked value\t: "), std::string::npos)
       << text;
   EXPECT_EQ(user.boxes[1].text.substr(0, 19), "Error(s) found\t: 1\n");
+  // What a screen reader tells of the grayed row: the list's own sum did not match.
+  EXPECT_EQ(List(frm).model()->index(2, 0).data(Qt::AccessibleDescriptionRole).toString(),
+            "sum did not match: MD5");
   // The last entry's sum in the status lines, its first digits and its last.
   EXPECT_EQ(LabelText(frm, "Status1").toStdString(),
             "MD5 :\t" + stored.substr(0, 16) + "\u2026 ->ERROR!");
