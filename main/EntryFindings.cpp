@@ -14,7 +14,8 @@ std::string FailureWords(const EntryVerdict& verdict) {
   if (!verdict.published) {
     if (!verdict.computedCRC32 || Hex8(*verdict.computedCRC32) != verdict.storedCRC32)
       sums.push_back("CRC-32");
-    if (!verdict.computedCheckSum19 || Hex8(*verdict.computedCheckSum19) != verdict.storedCheckSum19)
+    if (!verdict.computedCheckSum19 ||
+        Hex8(*verdict.computedCheckSum19) != verdict.storedCheckSum19)
       sums.push_back("CheckSum19");
   }
   if (strongDiffers) sums.push_back(DigestName(verdict.storedDigest->type));

@@ -35,8 +35,7 @@ std::vector<std::string> notified;
 
 void Record(QAccessibleEvent* event) {
   QAccessibleInterface* face = event->accessibleInterface();
-  if (event->type() == QAccessible::ObjectShow && face &&
-      face->role() == QAccessible::Notification)
+  if (event->type() == QAccessible::ObjectShow && face && face->role() == QAccessible::Notification)
     notified.push_back(face->text(QAccessible::Name).toStdString());
 }
 
@@ -92,10 +91,9 @@ TEST_F(RunA11y, EachRowTellsWhatTheLastCheckFoundUntilOpenReplacesIt) {
   user.folders = {dir / "copy"};
   Click(frm, "iCheck");
   EXPECT_EQ(Descriptions(frm),
-            (std::vector<std::string>{"not selected for CHECK",
-                                      "sum did not match: CRC-32 and SHA-256", "",
-                                      "could not be read: No such file or directory",
-                                      "sum did not match: SHA-256"}));
+            (std::vector<std::string>{
+                "not selected for CHECK", "sum did not match: CRC-32 and SHA-256", "",
+                "could not be read: No such file or directory", "sum did not match: SHA-256"}));
 
   // A run that the user ends at its first question: what it did not reach says so, and what
   // the run before found is gone.
@@ -151,9 +149,9 @@ TEST_F(RunA11y, NewOpenAndSaveTellHowTheyEnded) {
   Click(frm, "iSave");
   user.fileNames = {dir / "dist.cfg"};
   Click(frm, "iOpen");
-  EXPECT_EQ(notified, (std::vector<std::string>{"New: 5 files listed",
-                                                "Save: 5 entries written to dist.cfg",
-                                                "Open: 5 entries from dist.cfg"}));
+  EXPECT_EQ(notified,
+            (std::vector<std::string>{"New: 5 files listed", "Save: 5 entries written to dist.cfg",
+                                      "Open: 5 entries from dist.cfg"}));
   // A cancelled dialog ends nothing: nothing is said.
   notified.clear();
   user.fileNames.clear();
